@@ -1,0 +1,67 @@
+// The start-up window: the program's entry, the menu, the game option, the
+// rules and (in its network half) the lobby.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/toolkit/controls.h"
+#include "platform/toolkit/form.h"
+
+namespace kwinta {
+
+class NewNetWindow : public platform::Form {
+ public:
+  NewNetWindow();
+
+  // Menu and options.
+  platform::Label Label5{*this, "Label5"};
+  platform::Label Label7{*this, "Label7"};
+  platform::CheckBox Check1{*this, "Check1"};
+  platform::Button Command1{*this, "Command1"};
+  platform::Button Command2{*this, "Command2"};
+  platform::Button Command3{*this, "Command3"};
+  platform::Button Command6{*this, "Command6"};
+  platform::Button Command7{*this, "Command7"};
+  platform::Label Label8{*this, "Label8"};
+  platform::Label Label9{*this, "Label9"};
+  // Lobby.
+  platform::Label Label4{*this, "Label4"};
+  platform::Label Label2{*this, "Label2"};
+  platform::ListBox lstConnections{*this, "lstConnections"};
+  platform::Button cmdConnect{*this, "cmdConnect"};
+  platform::Label Label1{*this, "Label1"};
+  platform::TextBox txtName{*this, "txtName"};
+  platform::Button cmdCreate{*this, "cmdCreate"};
+  platform::Button cmdJoin{*this, "cmdJoin"};
+  platform::Button Command4{*this, "Command4"};
+  platform::Button Command5{*this, "Command5"};
+  platform::Label Label3{*this, "Label3"};
+  platform::ListBox lstSessions{*this, "lstSessions"};
+  platform::Button Command8{*this, "Command8"};
+
+  int16_t SessionSuffix = 0;
+  bool WaitCancelled = false;
+  bool WaitingForPlayer = false;
+
+  void Check1_Click();
+  void Command1_Click();
+  void Command2_Click();
+  void Command3_Click();
+  void Command6_Click();
+  void Command7_Click();
+
+  // The lobby's idle state: only "Connect" enabled.
+  void ResetButtons();
+
+ protected:
+  void Design() override;
+  void Form_Load() override;
+
+ private:
+  void StartLocalMatch(const char* mode);
+  void SoundFailed();
+  void LoadSounds();
+  void DisplayTest();
+};
+
+}  // namespace kwinta

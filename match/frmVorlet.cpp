@@ -1,0 +1,74 @@
+#include "match/frmVorlet.h"
+
+#include "app/state.h"
+#include "platform/error.h"
+
+namespace kwinta {
+
+using platform::Alignment;
+using platform::RGB;
+
+namespace {
+
+constexpr uint32_t kBright = 65535;  // the side to play
+constexpr uint32_t kDull = 49344;    // the other side
+
+void StatusLabel(platform::Label& label, const char* text, int left, int top, int width,
+                 Alignment alignment, uint32_t colour, bool visible) {
+  label.caption = text;
+  label.Move(left, top, width, 17);
+  label.alignment = alignment;
+  label.foreColor = colour;
+  label.bold = true;
+  label.fontSize = 8.25f;
+  label.visible = visible;
+}
+
+}  // namespace
+
+VorletWindow::VorletWindow() : Form("frmVorlet") {}
+
+platform::PictureBox& VorletWindow::Picture(int mes) {
+  platform::PictureBox* boxes[] = {&Picture1, &Picture2, &Picture3, &Picture4,
+                                   &Picture5, &Picture6, &Picture7};
+  if (mes < 1 || mes > 7) throw platform::Error("no result picture " + std::to_string(mes));
+  return *boxes[mes - 1];
+}
+
+void VorletWindow::Design() {
+  caption = "Kwinta V1.01";
+  clientWidth = 640;
+  clientHeight = 480;
+  picture = "pics/play.png";
+  centred = true;
+  backColor = RGB(8, 16, 24);
+
+  RMCanvas1.Move(112, 58, 417, 361);
+  Text1.Move(112, 30, 417, 27);
+  Text1.text.clear();
+  Text1.enabled = false;
+  Text2.Move(110, 420, 417, 27);
+  Text2.text.clear();
+  Text2.enabled = false;
+  ProgressBar1.Move(536, 32, 17, 409);
+  ProgressBar1.vertical = true;
+  ProgressBar1.SetValue(0);
+
+  StatusLabel(lblPlayer1, "Home Team Score: 0", 104, 6, 153, Alignment::Left, kBright, true);
+  StatusLabel(Label3, "<", 248, 6, 17, Alignment::Left, kBright, false);
+  StatusLabel(Label1, "Round: 1", 278, 0, 81, Alignment::Center, kBright, true);
+  StatusLabel(Label2, "Shots: 3", 278, 16, 81, Alignment::Center, kBright, true);
+  StatusLabel(Label4, ">", 376, 6, 17, Alignment::Left, kBright, false);
+  StatusLabel(lblPlayer2, "Away Team Score: 0", 376, 6, 161, Alignment::Right, kDull, true);
+  StatusLabel(Label5, "", 4, 460, 104, Alignment::Left, kDull, true);
+
+  const int tops[] = {112, 144, 56, 176, 88, 240, 208};
+  for (int mes = 1; mes <= 7; ++mes) {
+    platform::PictureBox& box = Picture(mes);
+    box.Move(432, tops[mes - 1], 201, 177);
+    box.picture = "pics/result" + std::to_string(mes) + ".png";
+    box.visible = false;
+  }
+}
+
+}  // namespace kwinta

@@ -1,0 +1,103 @@
+// A back end without display or sound card, for tests: a virtual millisecond
+// clock that advances with every yield, injected input, recorded message boxes,
+// sound and window events, and injectable failures.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/backend.h"
+#include "platform/toolkit/controls.h"
+
+namespace platform::test {
+
+class TestBackend : public Backend {
+ public:
+  TestBackend();
+
+  // --- what the test sets ---------------------------------------------------
+  int32_t now = 1000;         // the virtual clock, in ms
+  int32_t msPerYield = 1;     // how far each yield moves the clock
+  int64_t yieldLimit = 20'000'000;  // a runaway loop fails the test instead of hanging
+  double timer = 43200.5;     // seconds since midnight, for seeding
+  std::string programFolder;  // default: the folder of the test executable
+  int bpp = 16;
+  bool noSoundDevice = false;
+  bool refuseCooperativeLevel = false;
+  std::set<std::string> missingSoundFiles;  // base names, e.g. "wis3.daw"
+  std::vector<std::string> connectionMethods{"Local Network Connection (UDP)",
+                                             "Internet TCP/IP Connection"};
+  int screenWidth = 1024, screenHeight = 768;
+
+  // Called on every yield before queued input is handed out: a scripted player.
+  std::function<void()> onYield;
+  // Called for each message box; the box is already recorded.
+  std::function<void(const std::string& prompt, int style, const std::string& title)>
+      onMessageBox;
+
+  // --- injected input -------------------------------------------------------
+  void Click(Control& c);
+  void ClickForm(Form& f);
+  void SelectItem(ListBox& list, int index);
+  void KeyDown(Control& c, int code);
+  void KeyUp(Control& c, int code);
+  void Type(TextBox& box, const std::string& text);  // one KeyPress per character
+  void MouseDown(Control& canvas, int button);
+  void MouseUp(Control& canvas, int button);
+  void Close(Form& f);
+  void MovePointer(int32_t dx, int32_t dy) {
+    cursorX += dx;
+    cursorY += dy;
+  }
+
+  // --- what the test reads --------------------------------------------------
+  struct Box {
+    std::string prompt;
+    int style;
+    std::string title;
+  };
+  std::vector<Box> boxes;
+  std::vector<std::string> soundLog;   // "load crowd.daw", "play crowd2.daw looping", "stop ..."
+  std::vector<std::string> windowLog;  // "show frmNewNet", "hide ...", "unload ..."
+  int64_t yields = 0;
+  int canvasRenders = 0;
+  int repaints = 0;
+  int cursorCount = 0;  // display counter of the pointer: < 0 hidden
+  int32_t cursorX = 300, cursorY = 300;
+
+  // --- Backend ----------------------------------------------------------------
+  int32_t Clock() override { return now; }
+  double Timer() override { return timer; }
+  std::string ProgramFolder() override { return programFolder; }
+  void CollectEvents(std::vector<InputEvent>& out) override;
+  void Paint() override {}
+  void FormShown(Form& form) override;
+  void FormHidden(Form& form) override;
+  void FormUnloaded(Form& form) override;
+  void RepaintNow(Form&) override { ++repaints; }
+  void MessageBox(const std::string& prompt, int style, const std::string& title) override;
+  int SystemBpp() override { return bpp; }
+  int ShowCursor(bool show) override { return cursorCount += show ? 1 : -1; }
+  void GetCursorPos(int32_t& x, int32_t& y) override {
+    x = cursorX;
+    y = cursorY;
+  }
+  void MoveCursorAbsolute(int nx, int ny) override;
+  std::unique_ptr<SoundDevice> CreateSoundDevice() override;
+  void CanvasInit(RMCanvas&) override {}
+  void CanvasRender(RMCanvas&) override { ++canvasRenders; }
+  std::vector<std::string> ConnectionMethods() override { return connectionMethods; }
+
+ private:
+  void Queue(InputEvent e) { queue_.push_back(std::move(e)); }
+  std::deque<InputEvent> queue_;
+};
+
+// Installs a fresh test back end and resets the toolkit; returns it.
+TestBackend& Install();
+
+}  // namespace platform::test

@@ -1,0 +1,150 @@
+#include "support/desktop.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
+
+namespace kwinta::testing {
+
+bool HaveDisplay() { return std::getenv("DISPLAY") != nullptr; }
+
+std::string Run(const std::string& command) {
+  std::string out;
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) return out;
+  std::array<char, 4096> buf;
+  size_t n;
+  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
+  pclose(p);
+  return out;
+}
+
+namespace {
+
+std::optional<WindowBox> FindWindow(const std::string& name) {
+  // xwininfo lists: 0x400007 "Kwinta V1.01": ()  640x480+192+144  +192+144
+  std::istringstream lines(Run("xwininfo -root -tree 2>/dev/null"));
+  std::string line;
+  const std::string quoted = "\"" + name + "\"";
+  std::regex geometry(R"((\d+)x(\d+)\+(-?\d+)\+(-?\d+)\s+\+(-?\d+)\+(-?\d+))");
+  while (std::getline(lines, line)) {
+    if (line.find(quoted) == std::string::npos) continue;
+    std::smatch m;
+    if (!std::regex_search(line, m, geometry)) continue;
+    WindowBox box{std::stoi(m[5]), std::stoi(m[6]), std::stoi(m[1]), std::stoi(m[2])};
+    if (box.width <= 1 || box.height <= 1) continue;
+    // Only mapped windows count.
+    std::string id = line.substr(line.find("0x"), line.find(' ', line.find("0x")) -
+                                                       line.find("0x"));
+    if (Run("xwininfo -id " + id + " 2>/dev/null").find("IsViewable") == std::string::npos) {
+      continue;
+    }
+    return box;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<WindowBox> WaitForWindow(const std::string& name, double seconds) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    if (auto box = FindWindow(name)) return box;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return std::nullopt;
+}
+
+bool WaitForWindowGone(const std::string& name, double seconds) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    if (!FindWindow(name)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return false;
+}
+
+void ClickAt(int x, int y) {
+  Run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) +
+      " sleep 0.1 mousedown 1 sleep 0.1 mouseup 1");
+}
+
+uint32_t Image::At(int x, int y) const {
+  const uint8_t* p = &rgba[(size_t(y) * width + x) * 4];
+  return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+}
+
+int Image::DistinctColours(int x0, int y0, int w, int h) const {
+  std::set<uint32_t> colours;
+  for (int y = y0; y < y0 + h && y < height; ++y) {
+    for (int x = x0; x < x0 + w && x < width; ++x) colours.insert(At(x, y));
+  }
+  return static_cast<int>(colours.size());
+}
+
+Image Screenshot(const std::string& pngPath, std::optional<WindowBox> box) {
+  std::string crop;
+  if (box) {
+    crop = " -crop " + std::to_string(box->width) + "x" + std::to_string(box->height) + "+" +
+           std::to_string(box->x) + "+" + std::to_string(box->y) + " +repage";
+  }
+  Run("import -window root" + crop + " " + pngPath + " 2>/dev/null");
+  Image img;
+  int channels = 0;
+  unsigned char* data = stbi_load(pngPath.c_str(), &img.width, &img.height, &channels, 4);
+  if (data) {
+    img.rgba.assign(data, data + size_t(img.width) * img.height * 4);
+    stbi_image_free(data);
+  }
+  return img;
+}
+
+GameProcess::GameProcess(const std::vector<std::string>& env) {
+  pid_ = fork();
+  if (pid_ == 0) {
+    for (const auto& kv : env) putenv(const_cast<char*>(kv.c_str()));
+    std::string exe = std::string(KWINTA_BIN_DIR) + "/kwinta";
+    execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+}
+
+GameProcess::~GameProcess() { Stop(); }
+
+bool GameProcess::Running() {
+  if (pid_ <= 0) return false;
+  int status;
+  if (waitpid(pid_, &status, WNOHANG) == pid_) {
+    pid_ = -1;
+    return false;
+  }
+  return true;
+}
+
+void GameProcess::Stop() {
+  if (!Running()) return;
+  kill(pid_, SIGTERM);
+  for (int i = 0; i < 30 && Running(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  if (Running()) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  pid_ = -1;
+}
+
+}  // namespace kwinta::testing

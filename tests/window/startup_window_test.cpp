@@ -1,0 +1,71 @@
+// The real program under an X server: the start-up window is drawn with its
+// controls, an information window opens and closes, and the menu sounds are
+// heard (through SDL's disk audio driver).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "support/desktop.h"
+
+namespace kwinta::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path ShotDir() {
+  fs::path dir = fs::path(KWINTA_BIN_DIR).parent_path() / "screenshots";
+  fs::create_directories(dir);
+  return dir;
+}
+
+TEST(StartupWindow, DrawsTheMenuOpensControlsAndPlaysTheMenuSounds) {
+  if (!HaveDisplay()) GTEST_SKIP() << "no X display";
+  fs::path audio = ShotDir() / "startup_audio.raw";
+  fs::remove(audio);
+  GameProcess game({"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + audio.string(),
+                    "LIBGL_ALWAYS_SOFTWARE=1"});
+
+  auto box = WaitForWindow("Kwinta V1.01", 30);
+  ASSERT_TRUE(box) << "the start-up window never appeared";
+  EXPECT_EQ(box->width, 640);
+  EXPECT_EQ(box->height, 480);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+
+  Image shot = Screenshot((ShotDir() / "startup.png").string(), box);
+  ASSERT_EQ(shot.width, 640);
+  EXPECT_GT(shot.DistinctColours(0, 0, 640, 480), 200) << "the window looks blank";
+  // The buttons are drawn: the "VS, Computer" button's face differs from the
+  // panel around it, and its caption adds several shades inside it.
+  EXPECT_GT(shot.DistinctColours(24, 156, 131, 26), 8);
+
+  ClickAt(box->x + 24 + 43, box->y + 190 + 13);  // "Controls"
+  auto controls = WaitForWindow("Controls", 15);
+  ASSERT_TRUE(controls) << "the controls window never appeared";
+  EXPECT_EQ(controls->width, 497);
+  EXPECT_EQ(controls->height, 399);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  Image panel = Screenshot((ShotDir() / "controls.png").string(), controls);
+  EXPECT_GT(panel.DistinctColours(0, 0, panel.width, panel.height), 20);
+  ClickAt(controls->x + 250, controls->y + 200);
+  EXPECT_TRUE(WaitForWindowGone("Controls", 15));
+  EXPECT_TRUE(game.Running()) << "closing the window must not end the program";
+
+  game.Stop();
+  // Whatever the mixer's format, silence is all zero bytes.
+  std::ifstream in(audio, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+  ASSERT_GT(bytes.size(), 10000u) << "nothing was played";
+  size_t loud = 0;
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    int16_t sample = int16_t(uint8_t(bytes[i]) | (uint8_t(bytes[i + 1]) << 8));
+    loud += std::abs(sample) > 500;
+  }
+  EXPECT_GT(loud, bytes.size() / 200) << "the menu sounds were silent";
+}
+
+}  // namespace
+}  // namespace kwinta::testing
