@@ -43,7 +43,9 @@ FramePtr Direct3DRM3::CreateFrame(const FramePtr& parent) {
   return frame;
 }
 
-MeshBuilderPtr Direct3DRM3::CreateMeshBuilder() { return std::make_shared<MeshBuilder>(); }
+MeshBuilderPtr Direct3DRM3::CreateMeshBuilder() {
+  return std::make_shared<MeshBuilder>();
+}
 
 // Texture files hold PNG or BMP data whatever their name; the pixels come out
 // as RGBA, top row first.
@@ -61,8 +63,7 @@ TexturePtr Direct3DRM3::LoadTexture(const std::string& path) {
   stbi_uc* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width,
                                           &height, &channels, 4);
   if (!pixels)
-    throw platform::Error("texture file " + native + " is not a picture: " +
-                          stbi_failure_reason());
+    throw platform::Error("texture file " + native + " is not a picture: " + stbi_failure_reason());
   auto texture = std::make_shared<Texture>();
   texture->width = width;
   texture->height = height;
@@ -72,7 +73,9 @@ TexturePtr Direct3DRM3::LoadTexture(const std::string& path) {
   return texture;
 }
 
-MaterialPtr Direct3DRM3::CreateMaterial(float power) { return std::make_shared<Material>(power); }
+MaterialPtr Direct3DRM3::CreateMaterial(float power) {
+  return std::make_shared<Material>(power);
+}
 
 WrapPtr Direct3DRM3::CreateWrap(int type, const FramePtr& ref, float ox, float oy, float oz,
                                 float dx, float dy, float dz, float ux, float uy, float uz,

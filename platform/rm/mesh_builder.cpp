@@ -212,10 +212,16 @@ void MeshBuilder::Translate(float tx, float ty, float tz) {
   ++revision;
 }
 
-void MeshBuilder::SetColorRGB(float r, float g, float b) { color = {r, g, b}; }
+void MeshBuilder::SetColorRGB(float r, float g, float b) {
+  color = {r, g, b};
+}
 
-void MeshBuilder::SetTexture(TexturePtr t) { texture = std::move(t); }
+void MeshBuilder::SetTexture(TexturePtr t) {
+  texture = std::move(t);
+}
 
-void MeshBuilder::SetMaterial(MaterialPtr m) { material = std::move(m); }
+void MeshBuilder::SetMaterial(MaterialPtr m) {
+  material = std::move(m);
+}
 
 }  // namespace rm

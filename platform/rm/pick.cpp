@@ -68,8 +68,7 @@ void PickFrame(const Frame& frame, const FramePtr& self, const WorldRay& ray,
         for (int index : face.v) valid = valid && index >= 0 && index < count;
         if (!valid) continue;
         float t;
-        if (!HitTriangle(ray, points[face.v[0]], points[face.v[1]], points[face.v[2]], t))
-          continue;
+        if (!HitTriangle(ray, points[face.v[0]], points[face.v[1]], points[face.v[2]], t)) continue;
         const Vector at{ray.pos.x + ray.dir.x * t, ray.pos.y + ray.dir.y * t,
                         ray.pos.z + ray.dir.z * t};
         hits.push_back({visual, self, t, at});
@@ -99,15 +98,14 @@ PickArray Frame::RayPick(const FramePtr& ref, const Ray& ray, int flags) const {
   std::vector<PickArray::Hit> hits;
   const FramePtr self = std::const_pointer_cast<Frame>(weak_from_this().lock());
   PickFrame(*this, self, w, hits);
-  std::stable_sort(hits.begin(), hits.end(),
-                   [](const PickArray::Hit& a, const PickArray::Hit& b) {
-                     return a.distance < b.distance;
-                   });
+  std::stable_sort(hits.begin(), hits.end(), [](const PickArray::Hit& a, const PickArray::Hit& b) {
+    return a.distance < b.distance;
+  });
 
   PickArray result;
   for (const PickArray::Hit& hit : hits) {
-    const bool repeat = std::any_of(
-        result.hits.begin(), result.hits.end(), [&](const PickArray::Hit& kept) {
+    const bool repeat =
+        std::any_of(result.hits.begin(), result.hits.end(), [&](const PickArray::Hit& kept) {
           return kept.visual == hit.visual && kept.frame == hit.frame &&
                  hit.distance - kept.distance <= w.epsilon;
         });

@@ -8,14 +8,24 @@
 
 namespace rm::detail {
 
-inline Vector Add(const Vector& a, const Vector& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline Vector Sub(const Vector& a, const Vector& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline Vector Scale(const Vector& a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-inline float Dot(const Vector& a, const Vector& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline Vector Add(const Vector& a, const Vector& b) {
+  return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline Vector Sub(const Vector& a, const Vector& b) {
+  return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline Vector Scale(const Vector& a, float s) {
+  return {a.x * s, a.y * s, a.z * s};
+}
+inline float Dot(const Vector& a, const Vector& b) {
+  return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 inline Vector Cross(const Vector& a, const Vector& b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-inline float Length(const Vector& a) { return std::sqrt(Dot(a, a)); }
+inline float Length(const Vector& a) {
+  return std::sqrt(Dot(a, a));
+}
 
 // A right-angled frame of axes built from a direction and an up vector, the
 // way orientations and flat wraps are defined: z = d / |d|, y = u made
@@ -44,6 +54,8 @@ inline Matrix AxesMatrix(const Vector& x, const Vector& y, const Vector& z) {
   return r;
 }
 
-inline Vector Row(const Matrix& m, int row) { return {m.m[row][0], m.m[row][1], m.m[row][2]}; }
+inline Vector Row(const Matrix& m, int row) {
+  return {m.m[row][0], m.m[row][1], m.m[row][2]};
+}
 
 }  // namespace rm::detail
