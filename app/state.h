@@ -34,6 +34,8 @@ struct SharedState {
   std::shared_ptr<platform::DirectPlay4> DPlay;
   std::shared_ptr<platform::DirectPlayEnumConnections> DPConnections;
   int32_t MyPlayerId = 0;
+  std::shared_ptr<platform::DirectPlayMessage> InMsg;
+  std::shared_ptr<platform::DirectPlayMessage> OutMsg;
   int32_t MsgCount = 0;
   int32_t MsgFromId = 0;
   int32_t MsgToId = 0;

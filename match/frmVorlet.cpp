@@ -28,6 +28,9 @@ void StatusLabel(platform::Label& label, const char* text, int left, int top, in
 
 VorletWindow::VorletWindow() : Form("frmVorlet") {}
 
+// The close box leaves the game the way Esc does.
+void VorletWindow::Form_QueryClose() { RMCanvas1_KeyDown(27, 0); }
+
 platform::PictureBox& VorletWindow::Picture(int mes) {
   platform::PictureBox* boxes[] = {&Picture1, &Picture2, &Picture3, &Picture4,
                                    &Picture5, &Picture6, &Picture7};
@@ -44,12 +47,21 @@ void VorletWindow::Design() {
   backColor = RGB(8, 16, 24);
 
   RMCanvas1.Move(112, 58, 417, 361);
+  RMCanvas1.KeyDown = [this](int16_t key, int16_t shift) { RMCanvas1_KeyDown(key, shift); };
+  RMCanvas1.KeyUp = [this](int16_t key, int16_t shift) { RMCanvas1_KeyUp(key, shift); };
+  RMCanvas1.MouseDown = [this](int16_t button, int16_t shift, float x, float y) {
+    RMCanvas1_MouseDown(button, shift, x, y);
+  };
+  RMCanvas1.MouseUp = [this](int16_t button, int16_t shift, float x, float y) {
+    RMCanvas1_MouseUp(button, shift, x, y);
+  };
   Text1.Move(112, 30, 417, 27);
   Text1.text.clear();
   Text1.enabled = false;
   Text2.Move(110, 420, 417, 27);
   Text2.text.clear();
   Text2.enabled = false;
+  Text2.onKeyPress = [this](int16_t& key) { Text2_KeyPress(key); };
   ProgressBar1.Move(536, 32, 17, 409);
   ProgressBar1.vertical = true;
   ProgressBar1.SetValue(0);

@@ -38,6 +38,8 @@ class VorletWindow : public platform::Form {
   platform::PictureBox Picture6{*this, "Picture6"};
   platform::PictureBox Picture7{*this, "Picture7"};
 
+  void Form_QueryClose() override;
+
   // Result picture box 1..7.
   platform::PictureBox& Picture(int mes);
 
@@ -80,8 +82,29 @@ class VorletWindow : public platform::Form {
   int16_t MouseHomeX = 0, MouseHomeY = 0;
   platform::POINT CursorPos;
 
+  // --- driver -------------------------------------------------------------------
+  void WhatPlayer(std::string& WMOD);
+
   // --- scene ------------------------------------------------------------------
   void BuildScene();
+
+  // --- mouse and keyboard -------------------------------------------------------
+  void SetMouse();
+  void CheckMouse();
+  void InitMouse();
+  void RMCanvas1_KeyDown(int16_t KeyCode, int16_t Shift);
+  void RMCanvas1_KeyUp(int16_t KeyCode, int16_t Shift);
+  void RMCanvas1_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+  void RMCanvas1_MouseUp(int16_t Button, int16_t Shift, float X, float Y);
+  void PrematureFlick();
+  void PrematureKick();
+
+  // --- flight, ground tests and scoring ----------------------------------------
+  void Flick(float& FrameX, float& FrameY, float& FrameZ, float& Force, float& X1, float& Y1,
+             float& Z1, float& X2, float& Y2, float& Z2, int16_t& Player);
+  void CheckScore(int16_t& Player);
+  std::string CheckRay();
+  void Fall();
 
   // --- possession start, camera and sky drift --------------------------------
   void Reset();
@@ -89,9 +112,42 @@ class VorletWindow : public platform::Form {
   void WinCam();
   void Wind();
 
-  // --- labels -------------------------------------------------------------------
+  // --- field goal ---------------------------------------------------------------
+  void MPAT();
+  void KickFB(float& FrameX, float& FrameY, float& FrameZ, float& Force, float& X1, float& Y1,
+              float& Z1, float& X2, float& Y2, float& Z2);
+  void CheckFG();
+  void MoveGoal();
+  void GetFmain();
+
+  // --- computer opponent --------------------------------------------------------
+  void CompShot1();
+
+  // --- result pictures, labels and waits ---------------------------------------
+  void ShowMessage(int16_t MES);
   void TurnColor();
   void PostScore();
+  void MyDelay();
+  void MyDelay2();
+  bool AnyPictures();
+
+  // --- network messages -----------------------------------------------------------
+  void CheckMessages();
+  void SendMessage();
+  void SendFlick(float& FrameX, float& FrameY, float& FrameZ, float& Force, float& X1,
+                 float& Y1, float& Z1, float& X2, float& Y2, float& Z2, int16_t& Player);
+  void SendFG(float& FrameX, float& FrameY, float& FrameZ, float& Force, float& X1, float& Y1,
+              float& Z1, float& X2, float& Y2, float& Z2, int16_t& Player);
+  void SyncScore();
+  void SendText();
+  void Text2_KeyPress(int16_t& KeyAscii);
+  void SendEnd();
+  void CanIContinue();
+  void SendContinue();
+  void SendVersion();
+  // The "RESULT" message of a result picture.
+  void SendResult(int16_t MES);
+  void SendOver();
 
  protected:
   void Design() override;
@@ -99,6 +155,20 @@ class VorletWindow : public platform::Form {
 
  private:
   const rm::FramePtr& Scene() const { return RMCanvas1.SceneFrame(); }
+  // Frame timing on the shared fields: start a frame of `period` ms, and
+  // yield until its deadline has passed.
+  void StartFrame(int32_t period);
+  bool BeforeDeadline() const;
+  void WaitForDeadline();
+  // One pass of a turn loop.
+  enum class Turn { Local, Computer, Watch, SecondPlayer };
+  void MatchFrame(const char* marker, Turn turn);
+  void RunTurnLoop(const char* marker, Turn turn);
+  void EndOfMatch();
+  // What lies below a point: the picked visual's name, or nothing.
+  bool GroundTest(const rm::Vector& point, std::string& name);
+  void CloseUp();
+  void Score(int32_t points);
 };
 
 }  // namespace kwinta

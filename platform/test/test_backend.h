@@ -89,7 +89,11 @@ class TestBackend : public Backend {
   void MoveCursorAbsolute(int nx, int ny) override;
   std::unique_ptr<SoundDevice> CreateSoundDevice() override;
   void CanvasInit(RMCanvas&) override {}
-  void CanvasRender(RMCanvas&) override { ++canvasRenders; }
+  void CanvasRender(RMCanvas&) override {
+    ++canvasRenders;
+    if (onCanvasRender) onCanvasRender();
+  }
+  std::function<void()> onCanvasRender;
   std::vector<std::string> ConnectionMethods() override { return connectionMethods; }
 
  private:

@@ -33,6 +33,28 @@ class GameTest : public ::testing::Test {
     }
   }
 
+  // Opens the play window in `mode` and stops at the match's first yield, when
+  // the scene is built, the first possession has started and the first frame
+  // has begun; or, with `atFirstRender`, right after the scene was built.
+  VorletWindow& OpenPlayWindow(const std::string& mode = "Computer", bool sceneryOn = true,
+                               bool atFirstRender = false) {
+    state().NumRounds = 5;
+    state().SoundOn = false;
+    state().SceneryOn = sceneryOn;
+    state().GameMode = mode;
+    struct FirstYield {};
+    auto previousYield = b->onYield;
+    auto previousRender = b->onCanvasRender;
+    (atFirstRender ? b->onCanvasRender : b->onYield) = [] { throw FirstYield{}; };
+    try {
+      frmVorlet().Show();
+    } catch (const FirstYield&) {
+    }
+    b->onYield = previousYield;
+    b->onCanvasRender = previousRender;
+    return frmVorlet();
+  }
+
   platform::test::TestBackend* b = nullptr;
 };
 

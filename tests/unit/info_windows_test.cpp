@@ -14,7 +14,6 @@ struct PictureCase {
   const char* caption;
   int width, height;
   platform::BorderStyle border;
-  const char* headline;  // for the result windows, what their front page says
 };
 
 class PictureWindowTest : public GameTest, public ::testing::WithParamInterface<PictureCase> {};

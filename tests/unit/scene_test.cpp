@@ -5,22 +5,17 @@
 
 #include "support/game_fixture.h"
 #include "platform/error.h"
+#include "support/fake_link.h"
 
 namespace kwinta::testing {
 namespace {
 
 class SceneTest : public GameTest {
  protected:
-  // Opens the play window the way a match starts, without sound.
   VorletWindow& Open(const std::string& mode = "Computer", bool sceneryOn = true) {
-    state().NumRounds = 5;
-    state().SoundOn = false;
-    state().SceneryOn = sceneryOn;
-    state().GameMode = mode;
-    VorletWindow& w = frmVorlet();
-    w.Show();
-    return w;
+    return OpenPlayWindow(mode, sceneryOn);
   }
+  VorletWindow& JustBuilt() { return OpenPlayWindow("Computer", true, true); }
 
   static rm::Vector Pos(const rm::FramePtr& f, const rm::FramePtr& ref) {
     rm::Vector v;
@@ -142,7 +137,7 @@ TEST_F(SceneTest, TheBonusDiscIsWrappedBeforeItIsMoved) {
 }
 
 TEST_F(SceneTest, TheStadiumWrapIsLastUntilTheFirstWindReproducesTheSkyWrap) {
-  VorletWindow& w = Open();
+  VorletWindow& w = JustBuilt();
   ASSERT_TRUE(w.CurWrap);
   EXPECT_FLOAT_EQ(w.CurWrap->su, 0.01f);
   EXPECT_EQ(w.CurWrap->ref, w.TableFrame);
@@ -228,7 +223,10 @@ TEST_F(SceneTest, WinCamLooksFromTheFarCornerOnTheFootballsSide) {
 
 TEST_F(SceneTest, OverTheNetworkThePeersPossessionIsWatchedFromTheSide) {
   state().LocalTurn = true;  // after "Join": the first Reset hands the ball to the peer
+  auto link = AttachFakeLink(state().DPlay);
   VorletWindow& w = Open("INET");
+  ASSERT_FALSE(link->SentKinds().empty());
+  EXPECT_EQ(link->SentKinds()[0], "Version");
   const rm::FramePtr& scene = w.RMCanvas1.SceneFrame();
   EXPECT_EQ(w.ShootingSide, 2);
   ExpectNear(Pos(w.CameraFrame, scene), 100, 20, 0);
@@ -243,10 +241,17 @@ TEST_F(SceneTest, OverTheNetworkThePeersPossessionIsWatchedFromTheSide) {
 }
 
 TEST_F(SceneTest, TheSceneIsBuiltOnceAndRenderedBeforeThePossessionStarts) {
+  VorletWindow& built = JustBuilt();
+  EXPECT_EQ(built.RMCanvas1.renderCount, 1);
+  EXPECT_EQ(built.Label1.caption, "Round: 1 of 5");
+  EXPECT_EQ(built.ShootingSide, 0) << "no possession before the first render";
+  ResetWindows();
+  ResetState();
+  b = &platform::test::Install();
   VorletWindow& w = Open();
   EXPECT_EQ(w.RMCanvas1.Viewport().GetBack(), 5000.0f);
   EXPECT_EQ(w.RMCanvas1.renderCount, 2);  // after the build, and by the first Reset
-  EXPECT_EQ(w.Label1.caption, "Round: 0 of 5");
+  EXPECT_EQ(w.Label1.caption, "Round: 1 of 5");
   EXPECT_FALSE(w.Text1.enabled || w.Text2.enabled);
   EXPECT_EQ(w.CameraFrame, w.RMCanvas1.Camera());
 }

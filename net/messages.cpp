@@ -1,0 +1,242 @@
+// The in-game messages of a network match: the senders, the reader that the
+// play window polls, the wait for the peer's "Continue" and the chat line.
+#include <cmath>
+#include <limits>
+
+#include "app/state.h"
+#include "match/frmVorlet.h"
+#include "platform/error.h"
+
+namespace kwinta {
+
+namespace {
+
+// Far above any force a player can give (120 at the most); a larger or
+// non-finite value from the peer would never come to rest.
+constexpr float kLargestForce = 1000;
+
+using Message = std::shared_ptr<platform::DirectPlayMessage>;
+
+Message& NewMessage(const char* kind) {
+  SharedState& s = state();
+  s.OutMsg = s.DPlay->CreateMessage();
+  s.OutMsg->WriteString(kind);
+  return s.OutMsg;
+}
+
+void SendOut() {
+  SharedState& s = state();
+  s.DPlay->Send(s.MyPlayerId, platform::DPID_ALLPLAYERS, platform::DPSEND_GUARANTEED, s.OutMsg);
+}
+
+void WriteShot(const char* kind, float x, float y, float z, float force, float x1, float y1,
+               float z1, float x2, float y2, float z2, int16_t player) {
+  Message& m = NewMessage(kind);
+  for (float v : {x, y, z, force, x1, y1, z1, x2, y2, z2}) m->WriteSingle(v);
+  m->WriteLong(player);
+  SendOut();
+}
+
+// The eleven values of a "Flick" or "Goal", read in full before any is used.
+struct Shot {
+  float pos[3], force, dir[3], up[3];
+  int16_t player;
+};
+
+bool ReadShot(platform::DirectPlayMessage& m, Shot& shot) {
+  float values[10];
+  for (float& v : values) {
+    v = m.ReadSingle();
+    if (!std::isfinite(v)) return false;
+  }
+  int32_t player = m.ReadLong();
+  if (player < std::numeric_limits<int16_t>::min() ||
+      player > std::numeric_limits<int16_t>::max()) {
+    return false;
+  }
+  if (std::fabs(values[3]) > kLargestForce) return false;
+  std::copy(values, values + 3, shot.pos);
+  shot.force = values[3];
+  std::copy(values + 4, values + 7, shot.dir);
+  std::copy(values + 7, values + 10, shot.up);
+  shot.player = static_cast<int16_t>(player);
+  return true;
+}
+
+}  // namespace
+
+void VorletWindow::SendFlick(float& FrameX, float& FrameY, float& FrameZ, float& Force,
+                             float& X1, float& Y1, float& Z1, float& X2, float& Y2, float& Z2,
+                             int16_t& Player) {
+  WriteShot("Flick", FrameX, FrameY, FrameZ, Force, X1, Y1, Z1, X2, Y2, Z2, Player);
+}
+
+void VorletWindow::SendFG(float& FrameX, float& FrameY, float& FrameZ, float& Force, float& X1,
+                          float& Y1, float& Z1, float& X2, float& Y2, float& Z2,
+                          int16_t& Player) {
+  WriteShot("Goal", FrameX, FrameY, FrameZ, Force, X1, Y1, Z1, X2, Y2, Z2, Player);
+}
+
+void VorletWindow::SyncScore() {
+  Message& m = NewMessage("Score");
+  m->WriteLong(HomeScore);
+  m->WriteLong(AwayScore);
+  m->WriteLong(RoundNo);
+  SendOut();
+  PostScore();
+}
+
+void VorletWindow::SendText() {
+  NewMessage("MESSAGE")->WriteString(Text2.text.substr(0, platform::DirectPlayMessage::kMaxString));
+  SendOut();
+  Text2.text.clear();
+  RMCanvas1.SetFocus();
+}
+
+void VorletWindow::Text2_KeyPress(int16_t& KeyAscii) {
+  if (KeyAscii == 13) SendText();
+}
+
+void VorletWindow::SendEnd() {
+  NewMessage("END");
+  SendOut();
+}
+
+void VorletWindow::SendContinue() {
+  NewMessage("Continue");
+  SendOut();
+}
+
+void VorletWindow::SendVersion() {
+  Message& m = NewMessage("Version");
+  m->WriteString("KW");
+  m->WriteLong(1);
+  SendOut();
+}
+
+void VorletWindow::SendMessage() {
+  NewMessage("Hello this is a test");
+  SendOut();
+}
+
+void VorletWindow::SendResult(int16_t MES) {
+  NewMessage("RESULT")->WriteLong(MES);
+  SendOut();
+}
+
+void VorletWindow::SendOver() {
+  NewMessage("OVER");
+  SendOut();
+}
+
+void VorletWindow::CheckMessages() {
+  SharedState& s = state();
+  s.MsgCount = s.DPlay->GetMessageCount(s.MyPlayerId);
+  if (s.MsgCount <= 0) return;
+  Show();
+  s.InMsg = s.DPlay->Receive(s.MsgFromId, s.MsgToId, platform::DPRECEIVE_ALL);
+  s.MsgCount = s.MsgCount - 1;
+  Message msg = s.InMsg;
+
+  // A message that lacks a field, or holds one of another type, is dropped
+  // whole: every field is read before anything takes effect.
+  auto read = [](auto&& body) {
+    try {
+      body();
+      return true;
+    } catch (const platform::Error&) {
+      return false;
+    }
+  };
+  std::string kind;
+  if (!read([&] { kind = msg->ReadString(); })) return;
+
+  if (kind == "Flick" || kind == "Goal") {
+    Shot shot;
+    bool ok = false;
+    if (!read([&] { ok = ReadShot(*msg, shot); }) || !ok) return;
+    Power = shot.force;
+    ShootingSide = shot.player;
+    if (kind == "Flick") {
+      Flick(shot.pos[0], shot.pos[1], shot.pos[2], Power, shot.dir[0], shot.dir[1], shot.dir[2],
+            shot.up[0], shot.up[1], shot.up[2], ShootingSide);
+    } else {
+      // The kick flies from this machine's own aim frame.
+      GetFmain();
+      KickFB(KickPos.x, KickPos.y, KickPos.z, Power, KickDir.x, KickDir.y, KickDir.z, KickUp.x,
+             KickUp.y, KickUp.z);
+    }
+  } else if (kind == "MESSAGE") {
+    std::string line;
+    if (!read([&] { line = msg->ReadString(); })) return;
+    PlaySound(s.SndWis1, platform::DSBPLAY_DEFAULT);
+    Text1.text = line;
+  } else if (kind == "Version") {
+    std::string tag;
+    int32_t version = 0;
+    if (!read([&] {
+          tag = msg->ReadString();
+          version = msg->ReadLong();
+        })) {
+      return;
+    }
+    Label5.caption = "OV:" + tag + ":" + std::to_string(version);
+  } else if (kind == "Score") {
+    int32_t a = 0, b = 0;
+    if (!read([&] {
+          a = msg->ReadLong();
+          b = msg->ReadLong();
+        })) {
+      return;
+    }
+    if (a > AwayScore) AwayScore = a;
+    if (b > HomeScore) HomeScore = b;
+    PostScore();
+  } else if (kind == "RESULT") {
+    int32_t n = 0;
+    if (!read([&] { n = msg->ReadLong(); })) return;
+    InputBlocked = true;
+    if (n >= 1 && n <= 7) {
+      using S = SharedState;
+      static const struct {
+        S::Buffer S::*before;
+        S::Buffer S::*after;
+      } sounds[8] = {{nullptr, nullptr},         {nullptr, &S::SndBoo},
+                     {nullptr, &S::SndYeah2},    {&S::SndWis2, &S::SndBoo},
+                     {nullptr, &S::SndYeah2},    {nullptr, &S::SndBoo},
+                     {&S::SndWis1, &S::SndYeah}, {nullptr, &S::SndYeah2}};
+      if (sounds[n].before) PlaySound(s.*sounds[n].before, platform::DSBPLAY_DEFAULT);
+      Picture(n).visible = true;
+      Refresh();
+      if (sounds[n].after) PlaySound(s.*sounds[n].after, platform::DSBPLAY_DEFAULT);
+      CanIContinue();
+      Picture(n).visible = false;
+      RMCanvas1.SetFocus();
+    }
+    InputBlocked = false;
+  } else if (kind == "END") {
+    PlaySound(s.SndWis3, platform::DSBPLAY_DEFAULT);
+    platform::ShowCursor(true);
+    platform::MsgBox("Away Team Disconnected!", platform::vbOKOnly, "Game Over:");
+    platform::End();
+  }
+}
+
+void VorletWindow::CanIContinue() {
+  SharedState& s = state();
+  bool goOn = false;
+  while (!goOn) {
+    s.MsgCount = s.DPlay->GetMessageCount(s.MyPlayerId);
+    if (s.MsgCount > 0) {
+      s.InMsg = s.DPlay->Receive(s.MsgFromId, s.MsgToId, platform::DPRECEIVE_ALL);
+      s.MsgCount = s.MsgCount - 1;
+      try {
+        goOn = s.InMsg->ReadString() == "Continue";
+      } catch (const platform::Error&) {
+      }
+    }
+    platform::DoEvents();
+  }
+}
+
+}  // namespace kwinta
