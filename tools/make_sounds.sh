@@ -54,10 +54,10 @@ python3 "$gen" babble "$tmp/talk2.wav" 5 202 70 1
 python3 "$gen" claps "$tmp/claps2.wav" 5 203 28 0 5 steady
 noise bed2.wav 5 pinknoise
 # the roar swells once per 3.6 s so that it repeats with the loop
-"${SOX[@]}" "$tmp/bed2.wav" "$tmp/roar2.wav" sinc 250-2800 \
+"${SOX[@]}" "$tmp/bed2.wav" "$tmp/roar2.wav" highpass 250 lowpass 2800 equalizer 800 1.5q 5 \
   tremolo 0.2777778 40
 "${SOX[@]}" -m -v 1.0 "$tmp/talk2.wav" -v 0.35 "$tmp/claps2.wav" -v 0.45 "$tmp/roar2.wav" \
-  "$tmp/crowd2_mix.wav" sinc 120-4500 reverb 70 40 100 100 25
+  "$tmp/crowd2_mix.wav" sinc 120-4500 reverb 70 40 100 100 25 compand 0.01,0.25 -70,-70,-30,-24,0,-12
 python3 "$gen" loop "$tmp/crowd2_mix.wav" "$tmp/crowd2_loop.wav" 3.6 0.6 0.6
 master "$tmp/crowd2_loop.wav" crowd2.daw -6
 
@@ -66,7 +66,7 @@ master "$tmp/crowd2_loop.wav" crowd2.daw -6
 python3 "$gen" shouts "$tmp/yeah_v.wav" yeah 301
 python3 "$gen" claps "$tmp/yeah_c.wav" 2.1 302 30 0.35 2.0
 noise yeah_n.wav 2.1 pinknoise
-"${SOX[@]}" "$tmp/yeah_n.wav" "$tmp/yeah_r.wav" sinc 300-4000 fade h 0.15 2.1 1.4
+"${SOX[@]}" "$tmp/yeah_n.wav" "$tmp/yeah_r.wav" highpass 300 lowpass 3500 equalizer 800 1.5q 6 equalizer 1700 2q 4 fade h 0.15 2.1 1.4
 "${SOX[@]}" -m -v 1.0 "$tmp/yeah_v.wav" -v 0.3 "$tmp/yeah_c.wav" -v 0.35 "$tmp/yeah_r.wav" \
   "$tmp/yeah_mix.wav" sinc 100-6000 reverb 55 40 100 100 15 trim 0 2.1 fade t 0.01 2.1 0.45
 master "$tmp/yeah_mix.wav" yeah.daw -1.5
@@ -75,8 +75,8 @@ master "$tmp/yeah_mix.wav" yeah.daw -1.5
 python3 "$gen" shouts "$tmp/yeah2_v.wav" yeah2 401
 python3 "$gen" claps "$tmp/yeah2_c.wav" 2.8 402 45 0.5 2.6
 noise yeah2_n.wav 2.8 pinknoise
-"${SOX[@]}" "$tmp/yeah2_n.wav" "$tmp/yeah2_r.wav" sinc 250-4500 fade q 0.8 2.8 1.7
-"${SOX[@]}" -m -v 1.0 "$tmp/yeah2_v.wav" -v 0.3 "$tmp/yeah2_c.wav" -v 0.5 "$tmp/yeah2_r.wav" \
+"${SOX[@]}" "$tmp/yeah2_n.wav" "$tmp/yeah2_r.wav" highpass 250 lowpass 3800 equalizer 750 1.5q 6 equalizer 1600 2q 4 fade q 0.8 2.8 1.7
+"${SOX[@]}" -m -v 1.0 "$tmp/yeah2_v.wav" -v 0.2 "$tmp/yeah2_c.wav" -v 0.5 "$tmp/yeah2_r.wav" \
   "$tmp/yeah2_mix.wav" sinc 90-6500 reverb 75 40 100 100 25 trim 0 2.8 fade q 0.05 2.8 0.9
 master "$tmp/yeah2_mix.wav" yeah2.daw -1.5
 

@@ -324,10 +324,11 @@ def claps(seconds, seed, clappers, start, stop, thin=True):
     out = [0.0] * n
     for _ in range(clappers):
         period = rng.uniform(0.14, 0.24)
-        t = start + rng.uniform(0, period)
+        t = start + rng.uniform(0, period) + (rng.uniform(0, 0.4) if thin else 0.0)
+        end = stop - (rng.uniform(0, 0.5) if thin else 0.0)
         gain = rng.uniform(0.2, 1.0)
         tone = rng.uniform(900, 2200)
-        while t < stop:
+        while t < end:
             ln = int(RATE * rng.uniform(0.02, 0.035))
             burst = [rng.uniform(-1, 1) * math.exp(-i / (ln * 0.25)) for i in range(ln)]
             burst = bandpass(burst, tone, 1.5)
@@ -383,9 +384,9 @@ def whistle(pattern):
             tph += TWO_PI * trill * (1.0 + 0.06 * math.sin(TWO_PI * 2.3 * t)) / RATE
             pea = 0.5 + 0.5 * math.sin(tph)
             pea = pea * pea  # the pea sits in the air stream only part of the time
-            f = base * sag * (1.0 + 0.035 * (pea - 0.4))
+            f = base * sag * (1.0 + 0.06 * (pea - 0.4))
             ph += f / RATE
-            amp = (1.0 - 0.6 * pea) * onset * tail
+            amp = (1.0 - 0.7 * pea) * onset * tail
             tone = math.sin(TWO_PI * ph) + 0.18 * math.sin(2 * TWO_PI * ph + 0.6) + 0.05 * math.sin(3 * TWO_PI * ph)
             # breath: noise resonating near the whistle's pitch
             noise = rng.uniform(-1, 1)
@@ -592,23 +593,27 @@ def theme():
 # swoosh
 
 def swoosh():
+    """Air rushing past: noise through a resonance that sweeps up and back."""
     rng = random.Random(41)
     seconds = 0.55
     n = int(seconds * RATE)
     out = []
-    low = band = 0.0
+    y = [[0.0, 0.0], [0.0, 0.0]]
     for i in range(n):
-        t = i / seconds / RATE
-        # centre frequency sweeps up and back down, loudest just past the middle
-        fc = 350 + 2600 * math.sin(math.pi * min(1.0, t * 1.1)) ** 2
-        q = 1.4
-        f = 2 * math.sin(math.pi * fc / RATE)
-        x = rng.uniform(-1, 1)
-        high = x - low - band / q
-        band += f * high
-        low += f * band
-        amp = math.sin(math.pi * t) ** 2 * (0.4 + 0.6 * t)
-        out.append((band + 0.25 * low) * amp)
+        t = i / (seconds * RATE)
+        # centre frequency rises to its top just past the middle, then falls
+        fc = 300 + 1700 * math.sin(math.pi * min(1.0, t * 1.15)) ** 1.5
+        bw = fc / 2.5
+        r = math.exp(-math.pi * bw / RATE)
+        b = 2 * r * math.cos(TWO_PI * fc / RATE)
+        c = -r * r
+        s = rng.uniform(-1, 1)
+        for k in range(2):
+            v = (1 - r) * s + b * y[k][0] + c * y[k][1]
+            y[k][1], y[k][0] = y[k][0], v
+            s = v
+        amp = math.sin(math.pi * t) ** 2.5 * (0.3 + 0.7 * t)
+        out.append(s * amp)
     return out
 
 
