@@ -78,18 +78,19 @@ void NewNetWindow::Design() {
   Caption(Label2, "Connection Methods:", 330, 124, 286);
   lstConnections.Clear();
   lstConnections.Move(330, 144, 286, 52);
-  Command(cmdConnect, "Connect", 330, 202, 90, nullptr);
+  Command(cmdConnect, "Connect", 330, 202, 90, [this] { cmdConnect_Click(); });
   Caption(Label1, "Session Name:", 330, 240, 108);
   txtName.text = "TAKW";
   txtName.Move(440, 237, 176, 24);
-  Command(cmdCreate, "Create", 330, 270, 67, nullptr);
-  Command(cmdJoin, "Join", 403, 270, 67, nullptr);
-  Command(Command4, "Refresh", 476, 270, 67, nullptr);
-  Command(Command5, "Cancel", 549, 270, 67, nullptr);
+  Command(cmdCreate, "Create", 330, 270, 67, [this] { cmdCreate_Click(); });
+  Command(cmdJoin, "Join", 403, 270, 67, [this] { cmdJoin_Click(); });
+  Command(Command4, "Refresh", 476, 270, 67, [this] { Command4_Click(); });
+  Command(Command5, "Cancel", 549, 270, 67, [this] { Command5_Click(); });
   Caption(Label3, "Available Games (Local Network):", 330, 306, 286);
   lstSessions.Clear();
   lstSessions.Move(330, 326, 286, 90);
-  Command(Command8, "What's my IP address?", 330, 426, 286, nullptr);
+  Command(Command8, "What's my IP address?", 330, 426, 286,
+          [this] { Command8_Click(); });
   ResetButtons();
 }
 

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include "platform/play/play.h"
 #include "platform/toolkit/controls.h"
 #include "platform/toolkit/form.h"
 
@@ -41,6 +43,7 @@ class NewNetWindow : public platform::Form {
 
   int16_t SessionSuffix = 0;
   bool WaitCancelled = false;
+  std::shared_ptr<platform::DirectPlaySessionData> SessionDesc;
   bool WaitingForPlayer = false;
 
   void Check1_Click();
@@ -49,6 +52,14 @@ class NewNetWindow : public platform::Form {
   void Command3_Click();
   void Command6_Click();
   void Command7_Click();
+
+  // The lobby (net/lobby.cpp) and the address button (net/module2.cpp).
+  void cmdConnect_Click();
+  void cmdCreate_Click();
+  void cmdJoin_Click();
+  void Command4_Click();
+  void Command5_Click();
+  void Command8_Click();
 
   // The lobby's idle state: only "Connect" enabled.
   void ResetButtons();
@@ -62,6 +73,10 @@ class NewNetWindow : public platform::Form {
   void SoundFailed();
   void LoadSounds();
   void DisplayTest();
+  // The host's wait poll.
+  void CheckMessages();
+  // Steps 7 to 9 of Connect: a search description, the search, the list.
+  void ListSessions();
 };
 
 }  // namespace kwinta

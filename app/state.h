@@ -33,6 +33,8 @@ struct SharedState {
 
   std::shared_ptr<platform::DirectPlay4> DPlay;
   std::shared_ptr<platform::DirectPlayEnumConnections> DPConnections;
+  std::shared_ptr<platform::DirectPlayEnumSessions> DPSessions;
+  std::string PlayerFriendlyName, PlayerFormalName;
   int32_t MyPlayerId = 0;
   std::shared_ptr<platform::DirectPlayMessage> InMsg;
   std::shared_ptr<platform::DirectPlayMessage> OutMsg;

@@ -63,6 +63,15 @@ bool ReadShot(platform::DirectPlayMessage& m, Shot& shot) {
   return true;
 }
 
+// What a received "END" does: the game is over.
+[[noreturn]] void AwayTeamDisconnected() {
+  SharedState& s = state();
+  PlaySound(s.SndWis3, platform::DSBPLAY_DEFAULT);
+  platform::ShowCursor(true);
+  platform::MsgBox("Away Team Disconnected!", platform::vbOKOnly, "Game Over:");
+  platform::End();
+}
+
 }  // namespace
 
 void VorletWindow::SendFlick(float& FrameX, float& FrameY, float& FrameZ, float& Force,
@@ -215,10 +224,7 @@ void VorletWindow::CheckMessages() {
     }
     InputBlocked = false;
   } else if (kind == "END") {
-    PlaySound(s.SndWis3, platform::DSBPLAY_DEFAULT);
-    platform::ShowCursor(true);
-    platform::MsgBox("Away Team Disconnected!", platform::vbOKOnly, "Game Over:");
-    platform::End();
+    AwayTeamDisconnected();
   }
 }
 
@@ -230,10 +236,15 @@ void VorletWindow::CanIContinue() {
     if (s.MsgCount > 0) {
       s.InMsg = s.DPlay->Receive(s.MsgFromId, s.MsgToId, platform::DPRECEIVE_ALL);
       s.MsgCount = s.MsgCount - 1;
+      std::string kind;
       try {
-        goOn = s.InMsg->ReadString() == "Continue";
+        kind = s.InMsg->ReadString();
       } catch (const platform::Error&) {
       }
+      goOn = kind == "Continue";
+      // A peer that has left never sends "Continue": the session then hands
+      // out "END", and the wait ends the game as the reader does.
+      if (kind == platform::kPeerGoneKind && s.DPlay->PeerGone()) AwayTeamDisconnected();
     }
     platform::DoEvents();
   }

@@ -11,4 +11,11 @@ void InitDirectPlay() {
   s.DPConnections = s.DPlay->GetDPEnumConnections("", platform::DPCONNECTION_DIRECTPLAY);
 }
 
+void CreatePlayerHelper(std::string& FriendlyName, std::string& FormalName) {
+  SharedState& s = state();
+  s.PlayerFriendlyName = FriendlyName;
+  s.PlayerFormalName = FormalName;
+  s.MyPlayerId = s.DPlay->CreatePlayer(s.PlayerFriendlyName, s.PlayerFormalName, 0, 0);
+}
+
 }  // namespace kwinta

@@ -24,4 +24,6 @@ std::vector<std::string> Backend::ConnectionMethods() {
   return {"Local Network Connection (UDP)", "Internet TCP/IP Connection"};
 }
 
+std::string Backend::PromptText(const std::string&, const std::string&) { return ""; }
+
 }  // namespace platform

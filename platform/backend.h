@@ -52,6 +52,10 @@ class Backend {
 
   // Names of the network connection methods on offer.
   virtual std::vector<std::string> ConnectionMethods();
+
+  // A modal prompt for one line of text (the network address dialog); returns
+  // what was typed, "" when the field was left empty.
+  virtual std::string PromptText(const std::string& title, const std::string& prompt);
 };
 
 // The back end in use; chosen once at start-up (tests install their own).

@@ -42,7 +42,7 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
 }
 
 uint32_t Get32(const std::vector<uint8_t>& in, size_t& at) {
-  if (in.size() - at < 4 || at > in.size()) throw Error("truncated message");
+  if (at > in.size() || in.size() - at < 4) throw Error("truncated message");
   uint32_t v = 0;
   for (int i = 0; i < 4; ++i) v |= uint32_t(in[at + i]) << (8 * i);
   at += 4;
@@ -98,36 +98,6 @@ DirectPlayMessage DirectPlayMessage::Decode(const std::vector<uint8_t>& bytes) {
     }
   }
   return msg;
-}
-
-std::shared_ptr<DirectPlayMessage> DirectPlay4::CreateMessage() {
-  return std::make_shared<DirectPlayMessage>();
-}
-
-SessionLink& DirectPlay4::Link() {
-  if (!link_) throw Error("no network session is open");
-  return *link_;
-}
-
-void DirectPlay4::Send(int32_t /*from*/, int32_t /*to*/, int /*flags*/,
-                       const std::shared_ptr<DirectPlayMessage>& msg) {
-  Link().Send(msg->Encode());
-}
-
-int32_t DirectPlay4::GetMessageCount(int32_t /*player*/) { return Link().Waiting(); }
-
-std::shared_ptr<DirectPlayMessage> DirectPlay4::Receive(int32_t& from, int32_t& to, int /*flags*/) {
-  SessionLink& link = Link();
-  if (link.Waiting() <= 0) throw Error("no message waiting");
-  from = 0;
-  to = 0;
-  std::vector<uint8_t> bytes = link.Take();
-  try {
-    return std::make_shared<DirectPlayMessage>(DirectPlayMessage::Decode(bytes));
-  } catch (const Error&) {
-    // A malformed message still counts as taken: it reads as an empty one.
-    return std::make_shared<DirectPlayMessage>();
-  }
 }
 
 }  // namespace platform

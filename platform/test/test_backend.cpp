@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "platform/error.h"
+#include "platform/play/play.h"
 #include "platform/sound/sound.h"
 #include "platform/toolkit/form.h"
 #include "platform/toolkit/modal.h"
@@ -176,6 +177,8 @@ TestBackend& Install() {
   TestBackend& ref = *b;
   UseBackend(std::move(b));
   ResetToolkit();
+  // Network play in tests stays on 127.0.0.1, on free ports, and never broadcasts.
+  Network() = NetworkSettings::Loopback();
   return ref;
 }
 

@@ -95,6 +95,19 @@ class TestBackend : public Backend {
   }
   std::function<void()> onCanvasRender;
   std::vector<std::string> ConnectionMethods() override { return connectionMethods; }
+  // Answers to address prompts, taken in order ("" once they run out).
+  std::deque<std::string> promptAnswers;
+  std::vector<std::string> prompts;  // "title: prompt" of every prompt shown
+  // Called for each prompt, after it is recorded and before it is answered.
+  std::function<void()> onPrompt;
+  std::string PromptText(const std::string& title, const std::string& prompt) override {
+    prompts.push_back(title + ": " + prompt);
+    if (onPrompt) onPrompt();
+    if (promptAnswers.empty()) return "";
+    std::string answer = promptAnswers.front();
+    promptAnswers.pop_front();
+    return answer;
+  }
 
  private:
   void Queue(InputEvent e) { queue_.push_back(std::move(e)); }
