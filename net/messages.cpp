@@ -72,6 +72,19 @@ bool ReadShot(platform::DirectPlayMessage& m, Shot& shot) {
   platform::End();
 }
 
+// A flick flies along its direction with its up vector: both must make a
+// frame (a direction, and an up vector not along it).
+bool UsablePose(const Shot& shot) {
+  const float* d = shot.dir;
+  const float* u = shot.up;
+  const float cx = u[1] * d[2] - u[2] * d[1];
+  const float cy = u[2] * d[0] - u[0] * d[2];
+  const float cz = u[0] * d[1] - u[1] * d[0];
+  const float dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+  const float uu = u[0] * u[0] + u[1] * u[1] + u[2] * u[2];
+  return dd > 1e-12f && cx * cx + cy * cy + cz * cz > 1e-12f * dd * uu;
+}
+
 }  // namespace
 
 void VorletWindow::SendFlick(float& FrameX, float& FrameY, float& FrameZ, float& Force,
@@ -164,6 +177,7 @@ void VorletWindow::CheckMessages() {
     Shot shot;
     bool ok = false;
     if (!read([&] { ok = ReadShot(*msg, shot); }) || !ok) return;
+    if (kind == "Flick" && !UsablePose(shot)) return;
     Power = shot.force;
     ShootingSide = shot.player;
     if (kind == "Flick") {

@@ -1,6 +1,7 @@
 #include "platform/backend.h"
 
 #include "platform/error.h"
+#include "platform/toolkit/prompt_window.h"
 
 namespace platform {
 
@@ -24,6 +25,9 @@ std::vector<std::string> Backend::ConnectionMethods() {
   return {"Local Network Connection (UDP)", "Internet TCP/IP Connection"};
 }
 
-std::string Backend::PromptText(const std::string&, const std::string&) { return ""; }
+std::string Backend::PromptText(const std::string& title, const std::string& prompt) {
+  PromptWindow window(title, prompt);
+  return window.Ask();
+}
 
 }  // namespace platform

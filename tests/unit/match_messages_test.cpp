@@ -355,6 +355,17 @@ TEST_F(MessagesTest, AShotWithAForceOrPoseThatCouldNeverComeToRestIsDropped) {
       with("Flick", 4, 1e30f), with("Flick", 4, -1e9f), with("Flick", 4, 5000),
       with("Flick", 1, nan),   with("Flick", 6, inf),  with("Flick", 9, nan),
       with("Goal", 4, nan),    with("Goal", 4, 1e30f),
+      // A flick without a direction, or with its up vector along it, has no frame to fly in.
+      [] {
+        std::vector<Field> f = ShotFields("Flick", 30);
+        f[5] = 0.0f, f[6] = 0.0f, f[7] = 0.0f;
+        return f;
+      }(),
+      [] {
+        std::vector<Field> f = ShotFields("Flick", 30);
+        f[5] = 0.0f, f[6] = 1.0f, f[7] = 0.0f, f[8] = 0.0f, f[9] = 2.0f, f[10] = 0.0f;
+        return f;
+      }(),
   };
   for (size_t i = 0; i < cases.size(); ++i) {
     SCOPED_TRACE("case " + std::to_string(i));

@@ -87,9 +87,13 @@ TEST_F(SceneRenderTest, TheTableReadsFromTheStartCameraAndFromTheResultView) {
 
   std::vector<uint8_t> start = Draw(w, renderer, "scene_start.png");
   EXPECT_GT(CountDistinct(start), 300) << "the start view looks blank";
-  // From behind the football the table fills the middle of the view.
-  Shade middle = At(start, W, W / 2, H / 2);
-  EXPECT_TRUE(Greenish(middle)) << middle.r << "," << middle.g << "," << middle.b;
+  // From behind the football the table fills the middle of the view: most of
+  // a column through the middle is grass (the yard lines cross it).
+  int grass = 0, samples = 0;
+  for (int y = H * 3 / 10; y < H * 6 / 10; ++y, ++samples) {
+    grass += Greenish(At(start, W, W / 2 + 40, y));
+  }
+  EXPECT_GT(grass, samples * 3 / 4) << "the table's middle should be green";
 
   w.BallFrame->SetPosition(w.RMCanvas1.SceneFrame(), 0, 0, -80);
   w.WinCam();
