@@ -27,13 +27,21 @@ double Median(std::vector<double> v) {
 
 int main(int argc, char** argv) {
   const int frames = argc > 1 ? std::atoi(argv[1]) : 300;
-  platform::test::Install();
+  platform::test::TestBackend& b = platform::test::Install();
   kwinta::state().SoundOn = false;
   kwinta::state().SceneryOn = true;
   kwinta::state().NumRounds = 5;
   kwinta::state().GameMode = "Computer";
   kwinta::VorletWindow& w = kwinta::frmVorlet();
-  w.Show();
+  // The match runs inside the window's load: stop it at its first yield,
+  // once the scene is built and the first possession has started.
+  struct FirstYield {};
+  b.onYield = [] { throw FirstYield{}; };
+  try {
+    w.Show();
+  } catch (const FirstYield&) {
+  }
+  b.onYield = nullptr;
 
   // Ground test: what the flight asks after every step.
   std::vector<double> picks;
@@ -54,25 +62,29 @@ int main(int argc, char** argv) {
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-  SDL_Window* window = SDL_CreateWindow("bench", 0, 0, 64, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  SDL_Window* window =
+      SDL_CreateWindow("bench", 0, 0, 64, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
   SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
   if (!context) {
     std::printf("render: skipped, no OpenGL context (%s)\n", SDL_GetError());
     return 0;
   }
-  platform::gl::SceneRenderer renderer(417, 361);
-  std::vector<double> costs;
-  for (int i = 0; i < frames + 10; ++i) {
-    auto t0 = Clock::now();
-    w.Wind();  // as every match frame does: the sky's texture moves
-    w.RMCanvas1.SceneFrame()->Move(1.0f);
-    renderer.Draw(*w.RMCanvas1.SceneFrame(), *w.RMCanvas1.Camera(), w.RMCanvas1.Viewport());
-    glFinish();
-    auto t1 = Clock::now();
-    if (i >= 10) costs.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-  }
-  std::printf("render of the full scene (%s): median %.2f ms over %d frames\n",
-              reinterpret_cast<const char*>(glGetString(GL_RENDERER)), Median(costs), frames);
+  SDL_GL_MakeCurrent(window, context);
+  {
+    platform::gl::SceneRenderer renderer(417, 361);
+    std::vector<double> costs;
+    for (int i = 0; i < frames + 10; ++i) {
+      auto t0 = Clock::now();
+      w.Wind();  // as every match frame does: the sky's texture moves
+      w.RMCanvas1.SceneFrame()->Move(1.0f);
+      renderer.Draw(*w.RMCanvas1.SceneFrame(), *w.RMCanvas1.Camera(), w.RMCanvas1.Viewport());
+      glFinish();
+      auto t1 = Clock::now();
+      if (i >= 10) costs.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+    }
+    std::printf("render of the full scene (%s): median %.2f ms over %d frames\n",
+                reinterpret_cast<const char*>(glGetString(GL_RENDERER)), Median(costs), frames);
+  }  // the renderer goes before its context
   SDL_GL_DeleteContext(context);
   SDL_DestroyWindow(window);
   SDL_Quit();

@@ -13,9 +13,12 @@
 #include <sstream>
 #include <thread>
 
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
+#pragma GCC diagnostic pop
 
 namespace kwinta::testing {
 
