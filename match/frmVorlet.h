@@ -97,6 +97,7 @@ class VorletWindow : public platform::Form {
   void RMCanvas1_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
   void RMCanvas1_MouseUp(int16_t Button, int16_t Shift, float X, float Y);
   void PrematureFlick();
+  void LaunchFlick();
   void PrematureKick();
 
   // --- flight, ground tests and scoring ----------------------------------------

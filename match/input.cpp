@@ -145,16 +145,8 @@ void VorletWindow::RMCanvas1_MouseUp(int16_t Button, int16_t /*Shift*/, float /*
   MouseMode = 0;
   if (Button != 1) return;
 
-  const rm::FramePtr& scene = Scene();
   if (!KickMode) {
-    AimFrame->GetOrientation(scene, FlickDir, FlickUp);
-    AimFrame->GetPosition(scene, FlickPos);
-    if (s.GameMode == "INET") {
-      SendFlick(FlickPos.x, FlickPos.y, FlickPos.z, Power, FlickDir.x, FlickDir.y, FlickDir.z,
-                FlickUp.x, FlickUp.y, FlickUp.z, ShootingSide);
-    }
-    Flick(FlickPos.x, FlickPos.y, FlickPos.z, Power, FlickDir.x, FlickDir.y, FlickDir.z,
-          FlickUp.x, FlickUp.y, FlickUp.z, ShootingSide);
+    LaunchFlick();
   } else {
     InFlight = true;
     GetFmain();
@@ -167,18 +159,24 @@ void VorletWindow::RMCanvas1_MouseUp(int16_t Button, int16_t /*Shift*/, float /*
   }
 }
 
-void VorletWindow::PrematureFlick() {
+// A local flick with the present Power, from the aim frame's pose: sent to
+// the peer first in network play, then flown here.
+void VorletWindow::LaunchFlick() {
   const rm::FramePtr& scene = Scene();
-  InFlight = true;
-  Power = 120;
-  AimFrame->GetPosition(scene, FlickPos);
   AimFrame->GetOrientation(scene, FlickDir, FlickUp);
+  AimFrame->GetPosition(scene, FlickPos);
   if (state().GameMode == "INET") {
     SendFlick(FlickPos.x, FlickPos.y, FlickPos.z, Power, FlickDir.x, FlickDir.y, FlickDir.z,
               FlickUp.x, FlickUp.y, FlickUp.z, ShootingSide);
   }
   Flick(FlickPos.x, FlickPos.y, FlickPos.z, Power, FlickDir.x, FlickDir.y, FlickDir.z, FlickUp.x,
         FlickUp.y, FlickUp.z, ShootingSide);
+}
+
+void VorletWindow::PrematureFlick() {
+  InFlight = true;
+  Power = 120;
+  LaunchFlick();
   Power = 0;
   ProgressBar1.SetValue(0);
   MouseMode = 0;

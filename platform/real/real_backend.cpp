@@ -130,18 +130,6 @@ bool EditingKey(const SDL_Keysym& k) {
   }
 }
 
-bool TakesFocus(const Control& c) {
-  switch (c.kind) {
-    case ControlKind::Button:
-    case ControlKind::CheckBox:
-    case ControlKind::ListBox:
-    case ControlKind::TextBox:
-    case ControlKind::RichTextBox:
-    case ControlKind::Canvas: return c.enabled && c.visible;
-    default: return false;
-  }
-}
-
 // The topmost visible control under a point of the client area.
 Control* HitTest(const Form& f, float x, float y) {
   const auto& controls = f.Controls();
@@ -549,7 +537,7 @@ void RealBackend::FormMouse(FormSurface& w, const SDL_Event& e) {
   Control* hit = HitTest(f, x, y);
   static const int kCodes[3] = {1, 2, 4};
   if (down) {
-    if (hit && TakesFocus(*hit) && !hit->HasFocus()) {
+    if (hit && hit->TakesFocus() && !hit->HasFocus()) {
       Record(InputEvent::Kind::Focus, f, hit);
     }
     if (hit && hit->kind == ControlKind::Canvas && hit->enabled) {

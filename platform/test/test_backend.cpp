@@ -94,83 +94,35 @@ std::unique_ptr<SoundDevice> TestBackend::CreateSoundDevice() {
   return std::make_unique<TestSoundDevice>(*this);
 }
 
-void TestBackend::Click(Control& c) {
+void TestBackend::Queue(InputEvent::Kind kind, Form& form, Control* control, int code,
+                        int index) {
   InputEvent e;
-  e.kind = InputEvent::Kind::Click;
-  e.form = &c.form;
-  e.control = &c;
-  Queue(e);
-}
-
-void TestBackend::ClickForm(Form& f) {
-  InputEvent e;
-  e.kind = InputEvent::Kind::Click;
-  e.form = &f;
-  Queue(e);
-}
-
-void TestBackend::SelectItem(ListBox& list, int index) {
-  InputEvent e;
-  e.kind = InputEvent::Kind::Click;
-  e.form = &list.form;
-  e.control = &list;
+  e.kind = kind;
+  e.form = &form;
+  e.control = control;
+  e.code = code;
   e.index = index;
-  Queue(e);
+  queue_.push_back(std::move(e));
 }
 
-void TestBackend::KeyDown(Control& c, int code) {
-  InputEvent e;
-  e.kind = InputEvent::Kind::KeyDown;
-  e.form = &c.form;
-  e.control = &c;
-  e.code = code;
-  Queue(e);
+using Kind = InputEvent::Kind;
+void TestBackend::Click(Control& c) { Queue(Kind::Click, c.form, &c); }
+void TestBackend::ClickForm(Form& f) { Queue(Kind::Click, f, nullptr); }
+void TestBackend::SelectItem(ListBox& list, int index) {
+  Queue(Kind::Click, list.form, &list, 0, index);
 }
-
-void TestBackend::KeyUp(Control& c, int code) {
-  InputEvent e;
-  e.kind = InputEvent::Kind::KeyUp;
-  e.form = &c.form;
-  e.control = &c;
-  e.code = code;
-  Queue(e);
-}
-
+void TestBackend::KeyDown(Control& c, int code) { Queue(Kind::KeyDown, c.form, &c, code); }
+void TestBackend::KeyUp(Control& c, int code) { Queue(Kind::KeyUp, c.form, &c, code); }
 void TestBackend::Type(TextBox& box, const std::string& text) {
-  for (char ch : text) {
-    InputEvent e;
-    e.kind = InputEvent::Kind::KeyPress;
-    e.form = &box.form;
-    e.control = &box;
-    e.code = static_cast<unsigned char>(ch);
-    Queue(e);
-  }
+  for (char ch : text) Queue(Kind::KeyPress, box.form, &box, static_cast<unsigned char>(ch));
 }
-
 void TestBackend::MouseDown(Control& canvas, int button) {
-  InputEvent e;
-  e.kind = InputEvent::Kind::MouseDown;
-  e.form = &canvas.form;
-  e.control = &canvas;
-  e.code = button;
-  Queue(e);
+  Queue(Kind::MouseDown, canvas.form, &canvas, button);
 }
-
 void TestBackend::MouseUp(Control& canvas, int button) {
-  InputEvent e;
-  e.kind = InputEvent::Kind::MouseUp;
-  e.form = &canvas.form;
-  e.control = &canvas;
-  e.code = button;
-  Queue(e);
+  Queue(Kind::MouseUp, canvas.form, &canvas, button);
 }
-
-void TestBackend::Close(Form& f) {
-  InputEvent e;
-  e.kind = InputEvent::Kind::Close;
-  e.form = &f;
-  Queue(e);
-}
+void TestBackend::Close(Form& f) { Queue(Kind::Close, f, nullptr); }
 
 TestBackend& Install() {
   auto b = std::make_unique<TestBackend>();

@@ -110,7 +110,7 @@ class TestBackend : public Backend {
   }
 
  private:
-  void Queue(InputEvent e) { queue_.push_back(std::move(e)); }
+  void Queue(InputEvent::Kind kind, Form& form, Control* control, int code = 0, int index = -1);
   std::deque<InputEvent> queue_;
 };
 

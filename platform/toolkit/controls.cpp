@@ -29,6 +29,20 @@ void Control::SetFocus() {
 
 bool Control::HasFocus() const { return form.ActiveControl() == this; }
 
+bool Control::TakesFocus() const {
+  switch (kind) {
+    case ControlKind::Button:
+    case ControlKind::CheckBox:
+    case ControlKind::ListBox:
+    case ControlKind::TextBox:
+    case ControlKind::RichTextBox:
+    case ControlKind::Canvas:
+      return enabled && visible;
+    default:
+      return false;
+  }
+}
+
 void ListBox::SetListIndex(int index) {
   if (index < -1 || index >= ListCount()) {
     throw Error("list index out of range: " + std::to_string(index));

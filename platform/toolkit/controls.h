@@ -41,6 +41,8 @@ class Control {
   // Gives this control the keyboard focus of its window.
   void SetFocus();
   bool HasFocus() const;
+  // Whether the control can hold the keyboard focus now.
+  bool TakesFocus() const;
 
   Form& form;
   const std::string name;

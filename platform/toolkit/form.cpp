@@ -6,23 +6,6 @@
 
 namespace platform {
 
-namespace {
-
-bool TakesFocus(const Control& c) {
-  switch (c.kind) {
-    case ControlKind::Button:
-    case ControlKind::CheckBox:
-    case ControlKind::ListBox:
-    case ControlKind::TextBox:
-    case ControlKind::RichTextBox:
-    case ControlKind::Canvas:
-      return c.enabled && c.visible;
-    default:
-      return false;
-  }
-}
-
-}  // namespace
 
 Form::Form(std::string name) : name(std::move(name)) {}
 
@@ -41,7 +24,7 @@ void Form::Show() {
     backend().FormShown(*this);
     if (active_ == nullptr) {
       for (Control* c : controls_) {
-        if (TakesFocus(*c)) {
+        if (c->TakesFocus()) {
           c->SetFocus();
           break;
         }
