@@ -185,11 +185,18 @@ void NewNetWindow::LoadSounds() {
   s.SndGuit2->Play(platform::DSBPLAY_DEFAULT);
 }
 
+void NewNetWindow::Form_QueryClose() {
+  if (!frmVorlet().Loaded()) Unload();
+}
+
 void NewNetWindow::Check1_Click() { state().SceneryOn = (Check1.value != 0); }
 
 void NewNetWindow::StartLocalMatch(const char* mode) {
   Hide();
   state().GameMode = mode;
+  // A failed Join leaves the turn with the local side, which would hand the
+  // first possession to the other side: a local match always starts with it.
+  state().LocalTurn = false;
   frmVorlet().Show();
 }
 

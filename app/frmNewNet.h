@@ -61,6 +61,10 @@ class NewNetWindow : public platform::Form {
   void Command5_Click();
   void Command8_Click();
 
+  // Closing the window ends the program, but only while it is the only one:
+  // beneath a running network match the close box does nothing.
+  void Form_QueryClose() override;
+
   // The lobby's idle state: only "Connect" enabled.
   void ResetButtons();
 

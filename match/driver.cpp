@@ -46,7 +46,9 @@ void VorletWindow::Form_Load() {
     if (!inet) RoundNo = RoundNo + 1;
     Label1.caption = "Round: " + std::to_string(RoundNo) + " of " + std::to_string(s.NumRounds);
     if (inet) SyncScore();
-    if (s.IsHost) RoundNo = RoundNo + 1;
+    // Only the host of a network match counts here; a session that was
+    // created and cancelled must not shorten a later local match.
+    if (inet && s.IsHost) RoundNo = RoundNo + 1;
     PostScore();
     RunTurnLoop("A", Turn::Local);
     if (inet) SyncScore();

@@ -153,6 +153,7 @@ void NewNetWindow::cmdJoin_Click() {
   try {
     s.GameMode = "INET";
     s.LocalTurn = true;
+    s.IsHost = false;  // left over from a cancelled Create, it would spoil the match
     if (!s.DPSessions) throw platform::Error("no sessions have been listed");
     SessionDesc = s.DPSessions->GetItem(lstSessions.listIndex + 1);
     DPlay().Open(SessionDesc, platform::DPOPEN_JOIN);

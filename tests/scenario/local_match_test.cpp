@@ -257,6 +257,20 @@ TEST_F(LocalMatchTest, WithoutSoundTheSameMatchPlaysOutTheSameSilently) {
   EXPECT_TRUE(quiet.sounds.empty()) << "not a sound is played or stopped";
 }
 
+TEST_F(LocalMatchTest, AnAbandonedNetworkGameLeavesALocalMatchAsItShouldBe) {
+  // A cancelled Create leaves this machine marked as host, and a failed Join
+  // leaves the turn with this side: neither may shorten the match or hand the
+  // first possession to the computer.
+  state().IsHost = true;
+  state().LocalTurn = true;
+  int firstSide = 0;
+  const Match m = Play(&VsComputer, {12, 3, 2}, {0}, [&](VorletWindow& w) {
+    if (firstSide == 0) firstSide = w.ShootingSide;
+  });
+  ExpectAProperEnd(m);
+  EXPECT_EQ(firstSide, 1);
+}
+
 TEST_F(LocalMatchTest, EscapeInTheMiddleOfAMatchEndsItWithTheWhistle) {
   bool pressed = false;
   const Match m = Play(&VsComputer, {12, 3, 2}, {0}, [&](VorletWindow& w) {

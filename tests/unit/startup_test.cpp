@@ -192,6 +192,14 @@ TEST_F(StartupTest, RandomNumbersStayInTheUnitInterval) {
   }
 }
 
+TEST_F(StartupTest, ClosingTheOnlyWindowEndsTheProgram) {
+  ASSERT_TRUE(StartProgram());
+  b->Close(frmNewNet());
+  platform::DoEvents();
+  EXPECT_FALSE(frmNewNet().Loaded()) << "the program's loop ends with it";
+  for (const auto& line : b->soundLog) EXPECT_NE(line.rfind("stop ", 0), 0u);
+}
+
 TEST_F(StartupTest, TheOptionBoxSetsTheSceneryFlag) {
   ASSERT_TRUE(StartProgram());
   NewNetWindow& w = frmNewNet();
