@@ -89,8 +89,7 @@ void NewNetWindow::Design() {
   Caption(Label3, "Available Games (Local Network):", 330, 306, 286);
   lstSessions.Clear();
   lstSessions.Move(330, 326, 286, 90);
-  Command(Command8, "What's my IP address?", 330, 426, 286,
-          [this] { Command8_Click(); });
+  Command(Command8, "What's my IP address?", 330, 426, 286, [this] { Command8_Click(); });
   ResetButtons();
 }
 
@@ -189,7 +188,9 @@ void NewNetWindow::Form_QueryClose() {
   if (!frmVorlet().Loaded()) Unload();
 }
 
-void NewNetWindow::Check1_Click() { state().SceneryOn = (Check1.value != 0); }
+void NewNetWindow::Check1_Click() {
+  state().SceneryOn = (Check1.value != 0);
+}
 
 void NewNetWindow::StartLocalMatch(const char* mode) {
   Hide();
@@ -200,10 +201,20 @@ void NewNetWindow::StartLocalMatch(const char* mode) {
   frmVorlet().Show();
 }
 
-void NewNetWindow::Command1_Click() { StartLocalMatch("Computer"); }
-void NewNetWindow::Command2_Click() { StartLocalMatch("Human"); }
-void NewNetWindow::Command3_Click() { frmControls().ShowModal(); }
-void NewNetWindow::Command6_Click() { frmBackground().ShowModal(); }
-void NewNetWindow::Command7_Click() { frmText().ShowModal(); }
+void NewNetWindow::Command1_Click() {
+  StartLocalMatch("Computer");
+}
+void NewNetWindow::Command2_Click() {
+  StartLocalMatch("Human");
+}
+void NewNetWindow::Command3_Click() {
+  frmControls().ShowModal();
+}
+void NewNetWindow::Command6_Click() {
+  frmBackground().ShowModal();
+}
+void NewNetWindow::Command7_Click() {
+  frmText().ShowModal();
+}
 
 }  // namespace kwinta

@@ -25,7 +25,9 @@ void PictureWindow::Design() {
   centred = true;
 }
 
-void PictureWindow::Form_Click() { Unload(); }
+void PictureWindow::Form_Click() {
+  Unload();
+}
 
 TextWindow::TextWindow() : Form("frmText") {}
 
@@ -49,8 +51,12 @@ void TextWindow::Design() {
   Command1.onClick = [this] { Command1_Click(); };
 }
 
-void TextWindow::Command1_Click() { Unload(); }
+void TextWindow::Command1_Click() {
+  Unload();
+}
 
-void TextWindow::RichTextBox1_FocusRedirect() { Command1.SetFocus(); }
+void TextWindow::RichTextBox1_FocusRedirect() {
+  Command1.SetFocus();
+}
 
 }  // namespace kwinta

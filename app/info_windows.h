@@ -14,8 +14,8 @@ namespace kwinta {
 // anywhere closes it.
 class PictureWindow : public platform::Form {
  public:
-  PictureWindow(std::string name, std::string caption, int width, int height,
-                std::string picture, platform::BorderStyle border);
+  PictureWindow(std::string name, std::string caption, int width, int height, std::string picture,
+                platform::BorderStyle border);
   void Form_Click() override;
 
  protected:

@@ -9,9 +9,13 @@ SharedState& instance() {
 }
 }  // namespace
 
-SharedState& state() { return instance(); }
+SharedState& state() {
+  return instance();
+}
 
-void ResetState() { instance() = SharedState{}; }
+void ResetState() {
+  instance() = SharedState{};
+}
 
 void PlaySound(const SharedState::Buffer& buffer, int flags) {
   if (state().SoundOn && buffer) buffer->Play(flags);

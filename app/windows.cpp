@@ -11,15 +11,15 @@ using platform::BorderStyle;
 struct Windows {
   NewNetWindow newNet;
   VorletWindow vorlet;
-  PictureWindow home{"frmHome", "Home Team Wins!!", 300, 231, "pics/home.png",
-                     BorderStyle::FixedToolWindow};
-  PictureWindow away{"frmAway", "Away Team Wins!!", 300, 231, "pics/away.png",
-                     BorderStyle::FixedToolWindow};
-  PictureWindow tie{"frmTie", "It's All Tied Up!", 298, 226, "pics/tie.png",
-                    BorderStyle::FixedToolWindow};
-  PictureWindow controls{"frmControls", "Controls", 497, 399, "pics/controls.png",
-                         BorderStyle::FixedSingle};
-  PictureWindow background{"frmBackground", "Background", 493, 398, "pics/background.png",
+  PictureWindow home{"frmHome", "Home Team Wins!!", 300,
+                     231,       "pics/home.png",    BorderStyle::FixedToolWindow};
+  PictureWindow away{"frmAway", "Away Team Wins!!", 300,
+                     231,       "pics/away.png",    BorderStyle::FixedToolWindow};
+  PictureWindow tie{"frmTie", "It's All Tied Up!", 298,
+                    226,      "pics/tie.png",      BorderStyle::FixedToolWindow};
+  PictureWindow controls{"frmControls", "Controls",          497,
+                         399,           "pics/controls.png", BorderStyle::FixedSingle};
+  PictureWindow background{"frmBackground",         "Background", 493, 398, "pics/background.png",
                            BorderStyle::FixedSingle};
   TextWindow text;
 };
@@ -36,15 +36,33 @@ Windows& all() {
 
 }  // namespace
 
-NewNetWindow& frmNewNet() { return all().newNet; }
-VorletWindow& frmVorlet() { return all().vorlet; }
-PictureWindow& frmHome() { return all().home; }
-PictureWindow& frmAway() { return all().away; }
-PictureWindow& frmTie() { return all().tie; }
-PictureWindow& frmControls() { return all().controls; }
-PictureWindow& frmBackground() { return all().background; }
-TextWindow& frmText() { return all().text; }
+NewNetWindow& frmNewNet() {
+  return all().newNet;
+}
+VorletWindow& frmVorlet() {
+  return all().vorlet;
+}
+PictureWindow& frmHome() {
+  return all().home;
+}
+PictureWindow& frmAway() {
+  return all().away;
+}
+PictureWindow& frmTie() {
+  return all().tie;
+}
+PictureWindow& frmControls() {
+  return all().controls;
+}
+PictureWindow& frmBackground() {
+  return all().background;
+}
+TextWindow& frmText() {
+  return all().text;
+}
 
-void ResetWindows() { instance().reset(); }
+void ResetWindows() {
+  instance().reset();
+}
 
 }  // namespace kwinta

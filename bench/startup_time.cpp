@@ -41,9 +41,9 @@ int main(int argc, char** argv) {
       if (auto box = WaitForWindow("Kwinta V1.01", 0.05)) {
         Image shot = Screenshot("/tmp/kwinta_startup_bench.png", box);
         if (!shot.rgba.empty() && shot.DistinctColours(0, 0, shot.width, 120) > 50) {
-          firstPaintMs = std::chrono::duration<double, std::milli>(
-                             std::chrono::steady_clock::now() - start)
-                             .count();
+          firstPaintMs =
+              std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                  .count();
           break;
         }
       }

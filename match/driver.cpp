@@ -141,8 +141,8 @@ void VorletWindow::WhatPlayer(std::string& /*WMOD*/) {}
 
 void VorletWindow::StartFrame(int32_t period) {
   FrameStart = platform::timeGetTime();
-  FrameDeadline = static_cast<int32_t>(static_cast<uint32_t>(FrameStart) +
-                                       static_cast<uint32_t>(period));
+  FrameDeadline =
+      static_cast<int32_t>(static_cast<uint32_t>(FrameStart) + static_cast<uint32_t>(period));
 }
 
 // Compared through the difference, so a frame keeps its period when the

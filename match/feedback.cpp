@@ -30,15 +30,13 @@ void VorletWindow::TurnColor() {
     lblPlayer2.foreColor = kDull;
   }
   Label2.caption = "Shots: " + std::to_string(ShotsLeft);
-  Label1.caption =
-      "Round: " + std::to_string(RoundNo) + " of " + std::to_string(state().NumRounds);
+  Label1.caption = "Round: " + std::to_string(RoundNo) + " of " + std::to_string(state().NumRounds);
 }
 
 void VorletWindow::PostScore() {
   lblPlayer1.caption = "Home Team Score: " + std::to_string(HomeScore);
   lblPlayer2.caption = "Away Team Score: " + std::to_string(AwayScore);
-  Label1.caption =
-      "Round: " + std::to_string(RoundNo) + " of " + std::to_string(state().NumRounds);
+  Label1.caption = "Round: " + std::to_string(RoundNo) + " of " + std::to_string(state().NumRounds);
 }
 
 }  // namespace kwinta

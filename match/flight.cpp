@@ -26,8 +26,7 @@ bool VorletWindow::GroundTest(const rm::Vector& point, std::string& name) {
 }
 
 void VorletWindow::Flick(float& FrameX, float& FrameY, float& FrameZ, float& Force, float& X1,
-                         float& Y1, float& Z1, float& X2, float& Y2, float& Z2,
-                         int16_t& Player) {
+                         float& Y1, float& Z1, float& X2, float& Y2, float& Z2, int16_t& Player) {
   SharedState& s = state();
   const rm::FramePtr& scene = Scene();
 

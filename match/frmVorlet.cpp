@@ -29,7 +29,9 @@ void StatusLabel(platform::Label& label, const char* text, int left, int top, in
 VorletWindow::VorletWindow() : Form("frmVorlet") {}
 
 // The close box leaves the game the way Esc does.
-void VorletWindow::Form_QueryClose() { RMCanvas1_KeyDown(27, 0); }
+void VorletWindow::Form_QueryClose() {
+  RMCanvas1_KeyDown(27, 0);
+}
 
 platform::PictureBox& VorletWindow::Picture(int mes) {
   platform::PictureBox* boxes[] = {&Picture1, &Picture2, &Picture3, &Picture4,

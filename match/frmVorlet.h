@@ -98,6 +98,7 @@ class VorletWindow : public platform::Form {
   void RMCanvas1_MouseUp(int16_t Button, int16_t Shift, float X, float Y);
   void PrematureFlick();
   void LaunchFlick();
+  bool ButtonsIgnored();
   void PrematureKick();
 
   // --- flight, ground tests and scoring ----------------------------------------
@@ -135,8 +136,8 @@ class VorletWindow : public platform::Form {
   // --- network messages -----------------------------------------------------------
   void CheckMessages();
   void SendMessage();
-  void SendFlick(float& FrameX, float& FrameY, float& FrameZ, float& Force, float& X1,
-                 float& Y1, float& Z1, float& X2, float& Y2, float& Z2, int16_t& Player);
+  void SendFlick(float& FrameX, float& FrameY, float& FrameZ, float& Force, float& X1, float& Y1,
+                 float& Z1, float& X2, float& Y2, float& Z2, int16_t& Player);
   void SendFG(float& FrameX, float& FrameY, float& FrameZ, float& Force, float& X1, float& Y1,
               float& Z1, float& X2, float& Y2, float& Z2, int16_t& Player);
   void SyncScore();

@@ -120,13 +120,20 @@ void VorletWindow::RMCanvas1_KeyUp(int16_t KeyCode, int16_t /*Shift*/) {
   if (KeyCode == 16) ShiftHeld = false;
 }
 
+// The gates of the mouse buttons, tested in this order: a result picture, the
+// input block, the other side's turn (except between two players at one
+// computer), a shot in flight.
+bool VorletWindow::ButtonsIgnored() {
+  const SharedState& s = state();
+  if (AnyPictures()) return true;
+  if (InputBlocked) return true;
+  if (s.GameMode != "Human" && !s.LocalTurn) return true;
+  return InFlight;
+}
+
 void VorletWindow::RMCanvas1_MouseDown(int16_t Button, int16_t /*Shift*/, float /*X*/,
                                        float /*Y*/) {
-  const SharedState& s = state();
-  if (AnyPictures()) return;
-  if (InputBlocked) return;
-  if (s.GameMode != "Human" && !s.LocalTurn) return;
-  if (InFlight) return;
+  if (ButtonsIgnored()) return;
   if (Button == 1) {
     NoRender = true;
     MouseMode = 1;
@@ -135,15 +142,11 @@ void VorletWindow::RMCanvas1_MouseDown(int16_t Button, int16_t /*Shift*/, float 
   }
 }
 
-void VorletWindow::RMCanvas1_MouseUp(int16_t Button, int16_t /*Shift*/, float /*X*/,
-                                     float /*Y*/) {
-  const SharedState& s = state();
-  if (AnyPictures()) return;
-  if (InputBlocked) return;
-  if (s.GameMode != "Human" && !s.LocalTurn) return;
-  if (InFlight) return;
+void VorletWindow::RMCanvas1_MouseUp(int16_t Button, int16_t /*Shift*/, float /*X*/, float /*Y*/) {
+  if (ButtonsIgnored()) return;
   MouseMode = 0;
   if (Button != 1) return;
+  const SharedState& s = state();
 
   if (!KickMode) {
     LaunchFlick();

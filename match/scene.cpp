@@ -108,8 +108,8 @@ void VorletWindow::BuildScene() {
   CornerFrame2->SetPosition(BallFrame, -5, 0, 2.5f);
   CornerFrame3->SetPosition(BallFrame, 0, 0, -2.5f);
 
-  rm::WrapPtr skyWrap = d3drm.CreateWrap(rm::kWrapFlat, TableFrame, 0, 0, 0, 0, 1, 0, 0, 0, 0,
-                                         0, 0, 0.003f, 0.003f);
+  rm::WrapPtr skyWrap =
+      d3drm.CreateWrap(rm::kWrapFlat, TableFrame, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0.003f, 0.003f);
   skyWrap->Apply(SkyMesh);
   SkyMesh->SetMaterial(BallMaterial);
 
@@ -129,8 +129,8 @@ void VorletWindow::BuildScene() {
   LinesMesh->Translate(0, -10, 9);
 
   CrowdTexture = d3drm.LoadTexture(folder + "\\crowd2.dab");
-  CurWrap = d3drm.CreateWrap(rm::kWrapFlat, TableFrame, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0.01f,
-                             0.01f);
+  CurWrap =
+      d3drm.CreateWrap(rm::kWrapFlat, TableFrame, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0.01f, 0.01f);
   CurWrap->Apply(StadiumMesh);
   StadiumMesh->SetTexture(CrowdTexture);
   StadiumFrame->SetPosition(scene, 0, 10, 0);

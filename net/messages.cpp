@@ -87,15 +87,14 @@ bool UsablePose(const Shot& shot) {
 
 }  // namespace
 
-void VorletWindow::SendFlick(float& FrameX, float& FrameY, float& FrameZ, float& Force,
-                             float& X1, float& Y1, float& Z1, float& X2, float& Y2, float& Z2,
+void VorletWindow::SendFlick(float& FrameX, float& FrameY, float& FrameZ, float& Force, float& X1,
+                             float& Y1, float& Z1, float& X2, float& Y2, float& Z2,
                              int16_t& Player) {
   WriteShot("Flick", FrameX, FrameY, FrameZ, Force, X1, Y1, Z1, X2, Y2, Z2, Player);
 }
 
 void VorletWindow::SendFG(float& FrameX, float& FrameY, float& FrameZ, float& Force, float& X1,
-                          float& Y1, float& Z1, float& X2, float& Y2, float& Z2,
-                          int16_t& Player) {
+                          float& Y1, float& Z1, float& X2, float& Y2, float& Z2, int16_t& Player) {
   WriteShot("Goal", FrameX, FrameY, FrameZ, Force, X1, Y1, Z1, X2, Y2, Z2, Player);
 }
 
@@ -224,9 +223,8 @@ void VorletWindow::CheckMessages() {
       static const struct {
         S::Buffer S::*before;
         S::Buffer S::*after;
-      } sounds[8] = {{nullptr, nullptr},         {nullptr, &S::SndBoo},
-                     {nullptr, &S::SndYeah2},    {&S::SndWis2, &S::SndBoo},
-                     {nullptr, &S::SndYeah2},    {nullptr, &S::SndBoo},
+      } sounds[8] = {{nullptr, nullptr},         {nullptr, &S::SndBoo},   {nullptr, &S::SndYeah2},
+                     {&S::SndWis2, &S::SndBoo},  {nullptr, &S::SndYeah2}, {nullptr, &S::SndBoo},
                      {&S::SndWis1, &S::SndYeah}, {nullptr, &S::SndYeah2}};
       if (sounds[n].before) PlaySound(s.*sounds[n].before, platform::DSBPLAY_DEFAULT);
       Picture(n).visible = true;

@@ -18,7 +18,9 @@ constexpr int MIN_SOCKETS_REQD = 1;
 constexpr int kHostNameLength = 256;
 
 // The old Str$ of a number: one leading space unless it is negative.
-std::string Str(int32_t n) { return n >= 0 ? " " + std::to_string(n) : std::to_string(n); }
+std::string Str(int32_t n) {
+  return n >= 0 ? " " + std::to_string(n) : std::to_string(n);
+}
 
 // Spaces off both ends, as Trim does.
 std::string Trim(const std::string& s) {
@@ -29,8 +31,12 @@ std::string Trim(const std::string& s) {
 
 }  // namespace
 
-uint8_t HiByte(uint16_t wParam) { return static_cast<uint8_t>(wParam >> 8); }
-uint8_t LoByte(uint16_t wParam) { return static_cast<uint8_t>(wParam & 0xFF); }
+uint8_t HiByte(uint16_t wParam) {
+  return static_cast<uint8_t>(wParam >> 8);
+}
+uint8_t LoByte(uint16_t wParam) {
+  return static_cast<uint8_t>(wParam & 0xFF);
+}
 
 bool SocketsInitialize() {
   platform::WSADATA WSAD;

@@ -74,9 +74,15 @@ void TestBackend::CollectEvents(std::vector<InputEvent>& out) {
   }
 }
 
-void TestBackend::FormShown(Form& form) { windowLog.push_back("show " + form.name); }
-void TestBackend::FormHidden(Form& form) { windowLog.push_back("hide " + form.name); }
-void TestBackend::FormUnloaded(Form& form) { windowLog.push_back("unload " + form.name); }
+void TestBackend::FormShown(Form& form) {
+  windowLog.push_back("show " + form.name);
+}
+void TestBackend::FormHidden(Form& form) {
+  windowLog.push_back("hide " + form.name);
+}
+void TestBackend::FormUnloaded(Form& form) {
+  windowLog.push_back("unload " + form.name);
+}
 
 void TestBackend::MessageBox(const std::string& prompt, int style, const std::string& title) {
   boxes.push_back({prompt, style, title});
@@ -94,8 +100,7 @@ std::unique_ptr<SoundDevice> TestBackend::CreateSoundDevice() {
   return std::make_unique<TestSoundDevice>(*this);
 }
 
-void TestBackend::Queue(InputEvent::Kind kind, Form& form, Control* control, int code,
-                        int index) {
+void TestBackend::Queue(InputEvent::Kind kind, Form& form, Control* control, int code, int index) {
   InputEvent e;
   e.kind = kind;
   e.form = &form;
@@ -106,13 +111,21 @@ void TestBackend::Queue(InputEvent::Kind kind, Form& form, Control* control, int
 }
 
 using Kind = InputEvent::Kind;
-void TestBackend::Click(Control& c) { Queue(Kind::Click, c.form, &c); }
-void TestBackend::ClickForm(Form& f) { Queue(Kind::Click, f, nullptr); }
+void TestBackend::Click(Control& c) {
+  Queue(Kind::Click, c.form, &c);
+}
+void TestBackend::ClickForm(Form& f) {
+  Queue(Kind::Click, f, nullptr);
+}
 void TestBackend::SelectItem(ListBox& list, int index) {
   Queue(Kind::Click, list.form, &list, 0, index);
 }
-void TestBackend::KeyDown(Control& c, int code) { Queue(Kind::KeyDown, c.form, &c, code); }
-void TestBackend::KeyUp(Control& c, int code) { Queue(Kind::KeyUp, c.form, &c, code); }
+void TestBackend::KeyDown(Control& c, int code) {
+  Queue(Kind::KeyDown, c.form, &c, code);
+}
+void TestBackend::KeyUp(Control& c, int code) {
+  Queue(Kind::KeyUp, c.form, &c, code);
+}
 void TestBackend::Type(TextBox& box, const std::string& text) {
   for (char ch : text) Queue(Kind::KeyPress, box.form, &box, static_cast<unsigned char>(ch));
 }
@@ -122,7 +135,9 @@ void TestBackend::MouseDown(Control& canvas, int button) {
 void TestBackend::MouseUp(Control& canvas, int button) {
   Queue(Kind::MouseUp, canvas.form, &canvas, button);
 }
-void TestBackend::Close(Form& f) { Queue(Kind::Close, f, nullptr); }
+void TestBackend::Close(Form& f) {
+  Queue(Kind::Close, f, nullptr);
+}
 
 TestBackend& Install() {
   auto b = std::make_unique<TestBackend>();

@@ -20,11 +20,11 @@ class TestBackend : public Backend {
   TestBackend();
 
   // --- what the test sets ---------------------------------------------------
-  int32_t now = 1000;         // the virtual clock, in ms
-  int32_t msPerYield = 1;     // how far each yield moves the clock
+  int32_t now = 1000;               // the virtual clock, in ms
+  int32_t msPerYield = 1;           // how far each yield moves the clock
   int64_t yieldLimit = 20'000'000;  // a runaway loop fails the test instead of hanging
-  double timer = 43200.5;     // seconds since midnight, for seeding
-  std::string programFolder;  // default: the folder of the test executable
+  double timer = 43200.5;           // seconds since midnight, for seeding
+  std::string programFolder;        // default: the folder of the test executable
   int bpp = 16;
   bool noSoundDevice = false;
   bool refuseCooperativeLevel = false;
@@ -36,8 +36,7 @@ class TestBackend : public Backend {
   // Called on every yield before queued input is handed out: a scripted player.
   std::function<void()> onYield;
   // Called for each message box; the box is already recorded.
-  std::function<void(const std::string& prompt, int style, const std::string& title)>
-      onMessageBox;
+  std::function<void(const std::string& prompt, int style, const std::string& title)> onMessageBox;
 
   // --- injected input -------------------------------------------------------
   void Click(Control& c);

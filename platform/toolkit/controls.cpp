@@ -27,7 +27,9 @@ void Control::SetFocus() {
   if (onGotFocus) onGotFocus();
 }
 
-bool Control::HasFocus() const { return form.ActiveControl() == this; }
+bool Control::HasFocus() const {
+  return form.ActiveControl() == this;
+}
 
 bool Control::TakesFocus() const {
   switch (kind) {

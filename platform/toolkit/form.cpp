@@ -6,7 +6,6 @@
 
 namespace platform {
 
-
 Form::Form(std::string name) : name(std::move(name)) {}
 
 Form::~Form() = default;

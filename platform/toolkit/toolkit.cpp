@@ -102,16 +102,24 @@ void DoEvents() {
   backend().Paint();
 }
 
-ModalScope::ModalScope(Form& form) { state().modal.push_back(&form); }
-ModalScope::~ModalScope() { state().modal.pop_back(); }
-Form* TopModal() { return state().modal.empty() ? nullptr : state().modal.back(); }
+ModalScope::ModalScope(Form& form) {
+  state().modal.push_back(&form);
+}
+ModalScope::~ModalScope() {
+  state().modal.pop_back();
+}
+Form* TopModal() {
+  return state().modal.empty() ? nullptr : state().modal.back();
+}
 
 int MsgBox(const std::string& prompt, int style, const std::string& title) {
   backend().MessageBox(prompt, style, title.empty() ? std::string(kAppTitle) : title);
   return vbOK;
 }
 
-int32_t timeGetTime() { return backend().Clock(); }
+int32_t timeGetTime() {
+  return backend().Clock();
+}
 
 // The classic 24-bit generator of the old toolkit: seeded from the timer,
 // it gives numbers in [0, 1) with 2^24 steps.
@@ -123,7 +131,9 @@ void Randomize(double seedValue) {
   state().seed = (state().seed & 0xFF0000FFu) | (mixed << 8);
 }
 
-void Randomize() { Randomize(backend().Timer()); }
+void Randomize() {
+  Randomize(backend().Timer());
+}
 
 float Rnd() {
   uint32_t& x = state().seed;
@@ -131,9 +141,13 @@ float Rnd() {
   return static_cast<float>(x) / 16777216.0f;
 }
 
-std::string AppPath() { return backend().ProgramFolder(); }
+std::string AppPath() {
+  return backend().ProgramFolder();
+}
 
-int ShowCursor(bool show) { return backend().ShowCursor(show); }
+int ShowCursor(bool show) {
+  return backend().ShowCursor(show);
+}
 
 bool GetCursorPos(POINT& p) {
   backend().GetCursorPos(p.x, p.y);

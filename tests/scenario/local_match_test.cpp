@@ -9,44 +9,10 @@
 
 #include "platform/sound/sound.h"
 #include "support/game_fixture.h"
+#include "support/recorded_sounds.h"
 
 namespace kwinta::testing {
 namespace {
-
-// Sound buffers that write into the back end's sound log, so that a match
-// runs with sound whether or not the sound files could be loaded.
-class LoggedBuffer : public platform::DirectSoundBuffer {
- public:
-  LoggedBuffer(platform::test::TestBackend& b, std::string name) : b_(b), name_(std::move(name)) {}
-  void Play(int flags) override {
-    if (onPlay) onPlay(name_);
-    b_.soundLog.push_back("play " + name_ +
-                          (flags & platform::DSBPLAY_LOOPING ? " looping" : " once"));
-  }
-  void Stop() override { b_.soundLog.push_back("stop " + name_); }
-  static inline std::function<void(const std::string&)> onPlay;
-
- private:
-  platform::test::TestBackend& b_;
-  std::string name_;
-};
-
-void SoundsOn(platform::test::TestBackend& b) {
-  SharedState& s = state();
-  auto make = [&](const char* name) { return std::make_shared<LoggedBuffer>(b, name); };
-  s.SndCrowd = make("crowd.daw");
-  s.SndCrowd2 = make("crowd2.daw");
-  s.SndYeah = make("yeah.daw");
-  s.SndYeah2 = make("yeah2.daw");
-  s.SndBoo = make("boo.daw");
-  s.SndTheme = make("theme.daw");
-  s.SndGuit2 = make("guit2.daw");
-  s.SndSwoosh = make("swoosh.daw");
-  s.SndWis1 = make("wis1.daw");
-  s.SndWis2 = make("wis2.daw");
-  s.SndWis3 = make("wis3.daw");
-  s.SoundOn = true;
-}
 
 // How long a player holds the left button for each shot, in polls of the
 // meter (8 each); 0 releases at once, 13 or more lets the meter overflow.
@@ -72,7 +38,7 @@ class LocalMatchTest : public GameTest {
              std::function<void(VorletWindow&)> also = nullptr) {
     Match m;
     EXPECT_TRUE(StartProgram());
-    SoundsOn(*b);
+    UseRecordedSounds(*b);
     state().SoundOn = withSound;
     const size_t soundsFrom = b->soundLog.size();
     cursorBefore = b->cursorCount;
@@ -138,7 +104,7 @@ class LocalMatchTest : public GameTest {
       lastPower = static_cast<int>(w.Power);
     };
 
-    LoggedBuffer::onPlay = [&](const std::string& name) {
+    RecordedBuffer::onPlay = [&](const std::string& name) {
       if (name == "swoosh.daw") ++m.flicks[state().LocalTurn ? 1 : 0];
     };
     b->Click(button());
@@ -149,7 +115,7 @@ class LocalMatchTest : public GameTest {
     }
     b->onYield = nullptr;
     b->onCanvasRender = nullptr;
-    LoggedBuffer::onPlay = nullptr;
+    RecordedBuffer::onPlay = nullptr;
     m.sounds = {b->soundLog.begin() + static_cast<long>(soundsFrom), b->soundLog.end()};
     m.home = w.HomeScore;
     m.away = w.AwayScore;

@@ -22,7 +22,9 @@
 
 namespace kwinta::testing {
 
-bool HaveDisplay() { return std::getenv("DISPLAY") != nullptr; }
+bool HaveDisplay() {
+  return std::getenv("DISPLAY") != nullptr;
+}
 
 std::string Run(const std::string& command) {
   std::string out;
@@ -50,8 +52,8 @@ std::optional<WindowBox> FindWindow(const std::string& name) {
     WindowBox box{std::stoi(m[5]), std::stoi(m[6]), std::stoi(m[1]), std::stoi(m[2])};
     if (box.width <= 1 || box.height <= 1) continue;
     // Only mapped windows count.
-    std::string id = line.substr(line.find("0x"), line.find(' ', line.find("0x")) -
-                                                       line.find("0x"));
+    std::string id =
+        line.substr(line.find("0x"), line.find(' ', line.find("0x")) - line.find("0x"));
     if (Run("xwininfo -id " + id + " 2>/dev/null").find("IsViewable") == std::string::npos) {
       continue;
     }
@@ -125,7 +127,9 @@ GameProcess::GameProcess(const std::vector<std::string>& env) {
   }
 }
 
-GameProcess::~GameProcess() { Stop(); }
+GameProcess::~GameProcess() {
+  Stop();
+}
 
 bool GameProcess::Running() {
   if (pid_ <= 0) return false;

@@ -2,8 +2,8 @@
 // click or by "Continue..", each loaded afresh.
 #include <string>
 
-#include "support/game_fixture.h"
 #include "platform/toolkit/toolkit.h"
+#include "support/game_fixture.h"
 
 namespace kwinta::testing {
 namespace {
@@ -46,8 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
         PictureCase{"Away", frmAway, "Away Team Wins!!", 300, 231, BorderStyle::FixedToolWindow},
         PictureCase{"Tie", frmTie, "It's All Tied Up!", 298, 226, BorderStyle::FixedToolWindow},
         PictureCase{"Controls", frmControls, "Controls", 497, 399, BorderStyle::FixedSingle},
-        PictureCase{"Background", frmBackground, "Background", 493, 398,
-                    BorderStyle::FixedSingle}),
+        PictureCase{"Background", frmBackground, "Background", 493, 398, BorderStyle::FixedSingle}),
     [](const auto& info) { return std::string(info.param.name); });
 
 using InfoWindowTest = GameTest;
@@ -61,9 +60,9 @@ TEST_F(InfoWindowTest, MenuButtonsOpenTheirWindowsModallyAndTheMenuSoundsPlayOn)
   ASSERT_TRUE(StartProgram());
   NewNetWindow& menu = frmNewNet();
   const MenuCase cases[] = {
-      {&NewNetWindow::Command3, [] () -> platform::Form& { return frmControls(); }},
-      {&NewNetWindow::Command6, [] () -> platform::Form& { return frmBackground(); }},
-      {&NewNetWindow::Command7, [] () -> platform::Form& { return frmText(); }},
+      {&NewNetWindow::Command3, []() -> platform::Form& { return frmControls(); }},
+      {&NewNetWindow::Command6, []() -> platform::Form& { return frmBackground(); }},
+      {&NewNetWindow::Command7, []() -> platform::Form& { return frmText(); }},
   };
   for (const MenuCase& c : cases) {
     platform::Form& w = c.window();

@@ -1,8 +1,9 @@
 // The one-line prompt (the network address dialog of the real game).
+#include "platform/toolkit/prompt_window.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/test/test_backend.h"
-#include "platform/toolkit/prompt_window.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <string>
 
-#include "support/game_fixture.h"
 #include "platform/error.h"
 #include "support/fake_link.h"
+#include "support/game_fixture.h"
 
 namespace kwinta::testing {
 namespace {
@@ -76,10 +76,9 @@ TEST_F(SceneTest, GroundTestsFindTheTableTheBonusCircleOrNothing) {
     float x, z;
     const char* expected;
   } probes[] = {
-      {0, 85, "Table"},     {0, -79.2f, "TableBon"}, {7, -79.2f, "TableBon"},
-      {0, -89.5f, "Table"}, {24.5f, 0, "Table"},     {-24.5f, 0, "Table"},
-      {0, 94.5f, "Table"},  {0, -60, "Table"},       {0, -90.5f, ""},
-      {25.5f, 0, ""},       {-25.5f, 0, ""},         {0, 95.5f, ""},
+      {0, 85, "Table"},    {0, -79.2f, "TableBon"}, {7, -79.2f, "TableBon"}, {0, -89.5f, "Table"},
+      {24.5f, 0, "Table"}, {-24.5f, 0, "Table"},    {0, 94.5f, "Table"},     {0, -60, "Table"},
+      {0, -90.5f, ""},     {25.5f, 0, ""},          {-25.5f, 0, ""},         {0, 95.5f, ""},
   };
   for (const Probe& p : probes) {
     EXPECT_EQ(Ground(w, p.x, p.z), p.expected) << "at x=" << p.x << " z=" << p.z;

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "support/game_fixture.h"
 #include "platform/toolkit/modal.h"
 #include "platform/toolkit/toolkit.h"
+#include "support/game_fixture.h"
 
 namespace kwinta::testing {
 namespace {
@@ -20,10 +20,10 @@ const char* kPlayPrompt =
     "Error Initializing DirectPlay.  Please make sure that you have the latest DirectX7 "
     "Drivers installed.";
 
-const std::vector<std::string> kLoads = {
-    "load crowd.daw", "load crowd2.daw", "load yeah.daw",   "load yeah2.daw",
-    "load boo.daw",   "load theme.daw",  "load guit2.daw",  "load swoosh.daw",
-    "load wis1.daw",  "load wis2.daw",   "load wis3.daw"};
+const std::vector<std::string> kLoads = {"load crowd.daw", "load crowd2.daw", "load yeah.daw",
+                                         "load yeah2.daw", "load boo.daw",    "load theme.daw",
+                                         "load guit2.daw", "load swoosh.daw", "load wis1.daw",
+                                         "load wis2.daw",  "load wis3.daw"};
 const std::vector<std::string> kMenuSounds = {"play crowd2.daw looping", "play crowd.daw looping",
                                               "play yeah2.daw once", "play theme.daw looping",
                                               "play guit2.daw once"};
@@ -101,16 +101,14 @@ TEST_P(SoundFailureTest, ShowsTheSoundMessageOnceAndRunsSilently) {
 INSTANTIATE_TEST_SUITE_P(
     Failures, SoundFailureTest,
     ::testing::Values(
-        SoundFailure{"NoDevice", [](platform::test::TestBackend& t) { t.noSoundDevice = true; },
-                     0},
+        SoundFailure{"NoDevice", [](platform::test::TestBackend& t) { t.noSoundDevice = true; }, 0},
         SoundFailure{"CooperativeLevelRefused",
                      [](platform::test::TestBackend& t) { t.refuseCooperativeLevel = true; }, 0},
         SoundFailure{"LastFileMissing",
                      [](platform::test::TestBackend& t) { t.missingSoundFiles = {"wis3.daw"}; },
                      10},
         SoundFailure{"FifthFileMissing",
-                     [](platform::test::TestBackend& t) { t.missingSoundFiles = {"boo.daw"}; },
-                     4}),
+                     [](platform::test::TestBackend& t) { t.missingSoundFiles = {"boo.daw"}; }, 4}),
     [](const auto& info) { return std::string(info.param.what); });
 
 class DisplayDepthTest : public GameTest, public ::testing::WithParamInterface<int> {};

@@ -51,7 +51,9 @@ Shade At(const std::vector<uint8_t>& rgba, int width, int x, int y) {
   return {p[0], p[1], p[2]};
 }
 
-bool Greenish(Shade s) { return s.g > s.r + 15 && s.g > s.b + 15; }
+bool Greenish(Shade s) {
+  return s.g > s.r + 15 && s.g > s.b + 15;
+}
 
 int CountDistinct(const std::vector<uint8_t>& rgba) {
   std::set<uint32_t> colours;

@@ -26,8 +26,8 @@ TEST(StartupWindow, DrawsTheMenuOpensControlsAndPlaysTheMenuSounds) {
   if (!HaveDisplay()) GTEST_SKIP() << "no X display";
   fs::path audio = ShotDir() / "startup_audio.raw";
   fs::remove(audio);
-  GameProcess game({"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + audio.string(),
-                    "LIBGL_ALWAYS_SOFTWARE=1"});
+  GameProcess game(
+      {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + audio.string(), "LIBGL_ALWAYS_SOFTWARE=1"});
 
   auto box = WaitForWindow("Kwinta V1.01", 30);
   ASSERT_TRUE(box) << "the start-up window never appeared";
