@@ -17,9 +17,13 @@ Backend& backend() {
   return *current();
 }
 
-void UseBackend(std::unique_ptr<Backend> b) { current() = std::move(b); }
+void UseBackend(std::unique_ptr<Backend> b) {
+  current() = std::move(b);
+}
 
-bool HasBackend() { return current() != nullptr; }
+bool HasBackend() {
+  return current() != nullptr;
+}
 
 std::vector<std::string> Backend::ConnectionMethods() {
   return {"Local Network Connection (UDP)", "Internet TCP/IP Connection"};

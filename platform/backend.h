@@ -20,8 +20,8 @@ class Backend {
  public:
   virtual ~Backend() = default;
 
-  virtual int32_t Clock() = 0;       // milliseconds
-  virtual double Timer() = 0;        // seconds since midnight, for seeding
+  virtual int32_t Clock() = 0;  // milliseconds
+  virtual double Timer() = 0;   // seconds since midnight, for seeding
   virtual std::string ProgramFolder() = 0;
 
   // Gathers pending input; may wait up to about 1 ms when there is none.

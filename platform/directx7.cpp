@@ -8,7 +8,9 @@ std::shared_ptr<DirectSound> DirectX7::DirectSoundCreate(const std::string& /*gu
   return std::make_shared<DirectSound>(backend().CreateSoundDevice());
 }
 
-int DirectX7::SystemBpp() { return backend().SystemBpp(); }
+int DirectX7::SystemBpp() {
+  return backend().SystemBpp();
+}
 
 std::shared_ptr<DirectPlay4> DirectX7::DirectPlayCreate(const std::string& /*guid*/) {
   return std::make_shared<DirectPlay4>();

@@ -16,6 +16,8 @@ struct Error : std::runtime_error {
 // handler for ordinary failures swallows the end of the program.
 struct EndOfProcess {};
 
-[[noreturn]] inline void End() { throw EndOfProcess{}; }
+[[noreturn]] inline void End() {
+  throw EndOfProcess{};
+}
 
 }  // namespace platform

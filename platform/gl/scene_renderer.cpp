@@ -214,9 +214,8 @@ class SavedState {
 
  private:
   static constexpr int kCaps = 6;
-  static constexpr GLenum kCapList[kCaps] = {GL_DEPTH_TEST, GL_CULL_FACE,   GL_BLEND,
-                                             GL_SCISSOR_TEST, GL_STENCIL_TEST,
-                                             GL_FRAMEBUFFER_SRGB};
+  static constexpr GLenum kCapList[kCaps] = {GL_DEPTH_TEST,   GL_CULL_FACE,    GL_BLEND,
+                                             GL_SCISSOR_TEST, GL_STENCIL_TEST, GL_FRAMEBUFFER_SRGB};
   GLint drawFramebuffer_ = 0, readFramebuffer_ = 0, viewport_[4] = {};
   GLint program_ = 0, vertexArray_ = 0, arrayBuffer_ = 0, activeTexture_ = GL_TEXTURE0;
   GLint texture_ = 0, unpackAlignment_ = 4, unpackRowLength_ = 0;
@@ -340,8 +339,7 @@ struct SceneRenderer::Impl {
       return whiteTexture;
     GpuTexture& gpu = textures[texture.get()];
     std::shared_ptr<rm::Texture> owner = gpu.owner.lock();
-    if (gpu.name != 0 && owner == texture && gpu.revision == texture->revision)
-      return gpu.name;
+    if (gpu.name != 0 && owner == texture && gpu.revision == texture->revision) return gpu.name;
     if (gpu.name == 0) glGenTextures(1, &gpu.name);
     gpu.owner = texture;
     gpu.revision = texture->revision;
@@ -450,9 +448,9 @@ SceneRenderer::SceneRenderer(int width, int height) : impl_(std::make_unique<Imp
   GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
   if (status == GL_FRAMEBUFFER_COMPLETE) {
     GLint bits = 0;
-    for (GLenum which : {GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE,
-                         GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE,
-                         GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE}) {
+    for (GLenum which :
+         {GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE,
+          GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE}) {
       GLint size = 0;
       glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, which, &size);
       bits += size;
@@ -560,13 +558,13 @@ void SceneRenderer::Draw(const rm::Frame& scene, const rm::Frame& camera,
   const float larger = static_cast<float>(std::max(d.width, d.height));
   const float halfWidth = nearPlane * viewport.field * static_cast<float>(d.width) / larger;
   const float halfHeight = nearPlane * viewport.field * static_cast<float>(d.height) / larger;
-  d.viewProjection = Multiply(
-      view, Frustum(-halfWidth, halfWidth, -halfHeight, halfHeight, nearPlane, farPlane));
+  d.viewProjection =
+      Multiply(view, Frustum(-halfWidth, halfWidth, -halfHeight, halfHeight, nearPlane, farPlane));
 
   glUseProgram(d.program);
   float toLight[3] = {-kLightDirection[0], -kLightDirection[1], -kLightDirection[2]};
-  float length = std::sqrt(toLight[0] * toLight[0] + toLight[1] * toLight[1] +
-                           toLight[2] * toLight[2]);
+  float length =
+      std::sqrt(toLight[0] * toLight[0] + toLight[1] * toLight[1] + toLight[2] * toLight[2]);
   glUniform3f(d.u.toLight, toLight[0] / length, toLight[1] / length, toLight[2] / length);
   glUniform3f(d.u.ambientLight, kAmbientLight[0], kAmbientLight[1], kAmbientLight[2]);
   glUniform3f(d.u.lightColor, kLightColor[0], kLightColor[1], kLightColor[2]);
@@ -581,10 +579,18 @@ void SceneRenderer::Draw(const rm::Frame& scene, const rm::Frame& camera,
   // `saved` puts the caller's framebuffer, viewport and switches back.
 }
 
-unsigned SceneRenderer::ColorTexture() const { return impl_->colorTexture; }
-int SceneRenderer::ColorBits() const { return impl_->colorBits; }
-int SceneRenderer::Width() const { return impl_->width; }
-int SceneRenderer::Height() const { return impl_->height; }
+unsigned SceneRenderer::ColorTexture() const {
+  return impl_->colorTexture;
+}
+int SceneRenderer::ColorBits() const {
+  return impl_->colorBits;
+}
+int SceneRenderer::Width() const {
+  return impl_->width;
+}
+int SceneRenderer::Height() const {
+  return impl_->height;
+}
 
 std::vector<uint8_t> SceneRenderer::ReadPixels() const {
   const Impl& d = *impl_;

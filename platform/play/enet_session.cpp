@@ -207,10 +207,9 @@ std::vector<FoundSession> Search(const std::string& target, const std::string& g
   std::vector<uint8_t> buffer(kMaxPacket);
   while (!done && Clock::now() < deadline) {
     if (Clock::now() >= nextAsk) {
-      const ssize_t sent =
-          localNetwork ? sendto(fd, request.data(), request.size(), 0,
-                                reinterpret_cast<sockaddr*>(&to), sizeof to)
-                       : send(fd, request.data(), request.size(), 0);
+      const ssize_t sent = localNetwork ? sendto(fd, request.data(), request.size(), 0,
+                                                 reinterpret_cast<sockaddr*>(&to), sizeof to)
+                                        : send(fd, request.data(), request.size(), 0);
       if (sent < 0 && errno == ECONNREFUSED && !localNetwork) break;
       nextAsk = Clock::now() + std::chrono::milliseconds(250);
     }
@@ -267,7 +266,9 @@ EnetSession::EnetSession(Role role, ENetHost* host) : role_(role), host_(host) {
   Registry().push_back(this);
 }
 
-EnetSession::~EnetSession() { Close(); }
+EnetSession::~EnetSession() {
+  Close();
+}
 
 std::shared_ptr<EnetSession> EnetSession::Host(const HostedDescription& desc) {
   EnsureEnet();
@@ -420,8 +421,8 @@ void EnetSession::Close() {
     for (Remote& r : remotes_) farewell(r.peer);
     remotes_.erase(std::remove_if(remotes_.begin(), remotes_.end(),
                                   [&](const Remote& r) {
-                                    return std::find(connected.begin(), connected.end(),
-                                                     r.peer) == connected.end();
+                                    return std::find(connected.begin(), connected.end(), r.peer) ==
+                                           connected.end();
                                   }),
                    remotes_.end());
   } else if (server_ != nullptr) {
@@ -582,7 +583,8 @@ void EnetSession::HandleAtHost(Remote& remote, uint8_t kind, const std::vector<u
       DirectPlayMessage welcome;
       welcome.WriteLong(static_cast<int32_t>(instance_));
       std::vector<int32_t> players = localPlayers_;
-      for (const Remote& r : remotes_) players.insert(players.end(), r.players.begin(), r.players.end());
+      for (const Remote& r : remotes_)
+        players.insert(players.end(), r.players.begin(), r.players.end());
       welcome.WriteLong(static_cast<int32_t>(players.size()));
       for (int32_t id : players) welcome.WriteLong(id);
       SendControl(remote.peer, kWelcome, welcome);
@@ -621,8 +623,8 @@ void EnetSession::HandleAtHost(Remote& remote, uint8_t kind, const std::vector<u
   }
 }
 
-void EnetSession::HandleAtJoiner(uint8_t kind, const std::vector<uint8_t>& body,
-                                 const uint8_t* raw, size_t rawLength) {
+void EnetSession::HandleAtJoiner(uint8_t kind, const std::vector<uint8_t>& body, const uint8_t* raw,
+                                 size_t rawLength) {
   if (kind == kUserMessage) {
     if (joinState_ != JoinState::Admitted || rawLength < 5) return;
     const int32_t from = static_cast<int32_t>(Get32(raw + 1));

@@ -31,9 +31,15 @@ const DirectPlayMessage::Field& DirectPlayMessage::Next(Type type) {
   return f;
 }
 
-std::string DirectPlayMessage::ReadString() { return Next(Type::String).text; }
-int32_t DirectPlayMessage::ReadLong() { return Next(Type::Long).number; }
-float DirectPlayMessage::ReadSingle() { return Next(Type::Single).single; }
+std::string DirectPlayMessage::ReadString() {
+  return Next(Type::String).text;
+}
+int32_t DirectPlayMessage::ReadLong() {
+  return Next(Type::Long).number;
+}
+float DirectPlayMessage::ReadSingle() {
+  return Next(Type::Single).single;
+}
 
 namespace {
 

@@ -46,8 +46,8 @@ std::string DirectPlayEnumConnections::GetName(int index) const {
 
 std::string DirectPlayEnumConnections::GetAddress(int index) const {
   const std::string name = GetName(index);
-  const bool internet = name.find("Internet") != std::string::npos ||
-                        name.find("TCP/IP") != std::string::npos;
+  const bool internet =
+      name.find("Internet") != std::string::npos || name.find("TCP/IP") != std::string::npos;
   return internet ? kInternetConnection : kLocalNetworkConnection;
 }
 
@@ -182,7 +182,9 @@ void DirectPlay4::Send(int32_t from, int32_t /*to*/, int /*flags*/,
   link.SendFrom(from, msg->Encode());
 }
 
-int32_t DirectPlay4::GetMessageCount(int32_t /*player*/) { return Link().Waiting(); }
+int32_t DirectPlay4::GetMessageCount(int32_t /*player*/) {
+  return Link().Waiting();
+}
 
 std::shared_ptr<DirectPlayMessage> DirectPlay4::Receive(int32_t& from, int32_t& to, int /*flags*/) {
   SessionLink& link = Link();
@@ -198,7 +200,9 @@ std::shared_ptr<DirectPlayMessage> DirectPlay4::Receive(int32_t& from, int32_t& 
   }
 }
 
-bool DirectPlay4::PeerGone() { return link_ && link_->PeerGone(); }
+bool DirectPlay4::PeerGone() {
+  return link_ && link_->PeerGone();
+}
 
 uint16_t DirectPlay4::SessionPort() const {
   return session_ && session_->IsHost() ? session_->Port() : 0;

@@ -28,9 +28,13 @@ constexpr ImU32 kGreyText = IM_COL32(128, 128, 128, 255);
 constexpr ImU32 kMeter = IM_COL32(10, 36, 160, 255);
 
 // A toolkit colour (red in the low byte) as an ImGui colour.
-ImU32 Colour(uint32_t bgr) { return (bgr & 0x00FFFFFFu) | 0xFF000000u; }
+ImU32 Colour(uint32_t bgr) {
+  return (bgr & 0x00FFFFFFu) | 0xFF000000u;
+}
 
-ImVec4 Vec(ImU32 c) { return ImGui::ColorConvertU32ToFloat4(c); }
+ImVec4 Vec(ImU32 c) {
+  return ImGui::ColorConvertU32ToFloat4(c);
+}
 
 void Record(DrawContext& dc, InputEvent::Kind kind, Control& c) {
   InputEvent e;
@@ -84,8 +88,8 @@ void DottedRect(ImDrawList* dl, ImVec2 a, ImVec2 b, ImU32 col) {
 // Lines of `text` laid out in `width`: explicit line breaks, and word
 // wrapping when asked.
 std::vector<std::pair<const char*, const char*>> Lines(ImFont* font, float size,
-                                                        const std::string& text, float width,
-                                                        bool wrap) {
+                                                       const std::string& text, float width,
+                                                       bool wrap) {
   std::vector<std::pair<const char*, const char*>> lines;
   const char* p = text.data();
   const char* end = p + text.size();
@@ -280,8 +284,8 @@ void DrawTextBox(TextBox& box, ImVec2 origin, FormSurface& w, DrawContext& dc) {
   ImGui::PushStyleColor(ImGuiCol_Text, box.enabled ? Vec(kBlack) : Vec(kGreyText));
   ImGui::SetNextItemWidth(b.x - a.x - 4);
   ImGui::BeginDisabled(!box.enabled);
-  bool edited = ImGui::InputText("##text", &st.buffer, ImGuiInputTextFlags_CallbackAlways,
-                                 ReplaceText, &st);
+  bool edited =
+      ImGui::InputText("##text", &st.buffer, ImGuiInputTextFlags_CallbackAlways, ReplaceText, &st);
   st.id = ImGui::GetItemID();
   bool deactivated = ImGui::IsItemDeactivated();
   ImGui::EndDisabled();
@@ -391,8 +395,8 @@ void DrawCanvas(const Control& canvas, ImVec2 origin, DrawContext& dc) {
 
 }  // namespace
 
-bool ClassicButton(const char* id, const std::string& caption, ImVec2 a, ImVec2 size,
-                   bool enabled, bool focused, const Fonts& fonts) {
+bool ClassicButton(const char* id, const std::string& caption, ImVec2 a, ImVec2 size, bool enabled,
+                   bool focused, const Fonts& fonts) {
   ImDrawList* dl = ImGui::GetWindowDrawList();
   ImGui::SetCursorScreenPos(a);
   ImGui::BeginDisabled(!enabled);

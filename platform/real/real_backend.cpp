@@ -64,16 +64,24 @@ struct CanvasData {
 
 uint32_t WindowIdOf(const SDL_Event& e) {
   switch (e.type) {
-    case SDL_WINDOWEVENT: return e.window.windowID;
+    case SDL_WINDOWEVENT:
+      return e.window.windowID;
     case SDL_KEYDOWN:
-    case SDL_KEYUP: return e.key.windowID;
-    case SDL_TEXTINPUT: return e.text.windowID;
-    case SDL_TEXTEDITING: return e.edit.windowID;
-    case SDL_MOUSEMOTION: return e.motion.windowID;
+    case SDL_KEYUP:
+      return e.key.windowID;
+    case SDL_TEXTINPUT:
+      return e.text.windowID;
+    case SDL_TEXTEDITING:
+      return e.edit.windowID;
+    case SDL_MOUSEMOTION:
+      return e.motion.windowID;
     case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: return e.button.windowID;
-    case SDL_MOUSEWHEEL: return e.wheel.windowID;
-    default: return 0;
+    case SDL_MOUSEBUTTONUP:
+      return e.button.windowID;
+    case SDL_MOUSEWHEEL:
+      return e.wheel.windowID;
+    default:
+      return 0;
   }
 }
 
@@ -84,14 +92,20 @@ bool IsKeyboard(const SDL_Event& e) {
 
 int ButtonIndex(uint8_t sdlButton) {
   switch (sdlButton) {
-    case SDL_BUTTON_LEFT: return 0;
-    case SDL_BUTTON_RIGHT: return 1;
-    case SDL_BUTTON_MIDDLE: return 2;
-    default: return -1;
+    case SDL_BUTTON_LEFT:
+      return 0;
+    case SDL_BUTTON_RIGHT:
+      return 1;
+    case SDL_BUTTON_MIDDLE:
+      return 2;
+    default:
+      return -1;
   }
 }
 
-bool After(uint32_t now, uint32_t then) { return int32_t(now - then) >= 0; }
+bool After(uint32_t now, uint32_t then) {
+  return int32_t(now - then) >= 0;
+}
 
 // Keys whose press and release must reach the widgets in separate frames:
 // the editing keys and modifiers the line editor reads from the key state.
@@ -102,7 +116,8 @@ bool EditingKey(const SDL_Keysym& k) {
     case SDL_SCANCODE_V:
     case SDL_SCANCODE_X:
     case SDL_SCANCODE_Y:
-    case SDL_SCANCODE_Z: return (k.mod & KMOD_CTRL) != 0;
+    case SDL_SCANCODE_Z:
+      return (k.mod & KMOD_CTRL) != 0;
     case SDL_SCANCODE_LEFT:
     case SDL_SCANCODE_RIGHT:
     case SDL_SCANCODE_UP:
@@ -125,8 +140,10 @@ bool EditingKey(const SDL_Keysym& k) {
     case SDL_SCANCODE_LALT:
     case SDL_SCANCODE_RALT:
     case SDL_SCANCODE_LGUI:
-    case SDL_SCANCODE_RGUI: return true;
-    default: return false;
+    case SDL_SCANCODE_RGUI:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -150,7 +167,9 @@ void Style(ImGuiStyle& style) {
   style.DisabledAlpha = 1.0f;
   style.AntiAliasedLinesUseTex = false;
   ImVec4* c = style.Colors;
-  auto rgb = [](int r, int g, int b, float a = 1) { return ImVec4(r / 255.f, g / 255.f, b / 255.f, a); };
+  auto rgb = [](int r, int g, int b, float a = 1) {
+    return ImVec4(r / 255.f, g / 255.f, b / 255.f, a);
+  };
   c[ImGuiCol_Text] = rgb(0, 0, 0);
   c[ImGuiCol_TextDisabled] = rgb(128, 128, 128);
   c[ImGuiCol_WindowBg] = rgb(0, 0, 0, 0);
@@ -321,8 +340,8 @@ Form* RealBackend::BlockingModal(const FormSurface& w) {
 
 void RealBackend::CreateSurface(Surface& s, const std::string& title, int x, int y, int w, int h,
                                 uint32_t flags) {
-  s.window = SDL_CreateWindow(title.c_str(), x, y, w, h,
-                              SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | flags);
+  s.window =
+      SDL_CreateWindow(title.c_str(), x, y, w, h, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | flags);
   if (!s.window) throw Error(std::string("can't open a window: ") + SDL_GetError());
   s.id = SDL_GetWindowID(s.window);
   SDL_GL_MakeCurrent(s.window, gl_->context);
@@ -430,8 +449,8 @@ void RealBackend::FocusChanged(Form& form) {
 
 // --- input -------------------------------------------------------------------
 
-void RealBackend::Record(InputEvent::Kind kind, Form& form, Control* control, int code,
-                         int index, float x, float y) {
+void RealBackend::Record(InputEvent::Kind kind, Form& form, Control* control, int code, int index,
+                         float x, float y) {
   InputEvent e;
   e.kind = kind;
   e.form = &form;
@@ -817,8 +836,8 @@ void RealBackend::MessageBox(const std::string& prompt, int style, const std::st
   bool icon = (style & 0x70) != 0;
   float contentWidth = (icon ? kIcon + 12 : 0) + text.x;
   float contentHeight = std::max(text.y, icon ? kIcon : 0.0f);
-  int width = int(std::ceil(std::max({contentWidth + 2 * kBoxMargin, kOkWidth + 2 * kBoxMargin,
-                                      200.0f})));
+  int width =
+      int(std::ceil(std::max({contentWidth + 2 * kBoxMargin, kOkWidth + 2 * kBoxMargin, 200.0f})));
   int height = int(std::ceil(kBoxMargin + contentHeight + 16 + kOkHeight + kBoxMargin));
 
   Surface box;
@@ -874,8 +893,10 @@ void RealBackend::MessageBox(const std::string& prompt, int style, const std::st
       } else if (FormSurface* w = FormById(id)) {
         // The other windows stay drawn but take no input meanwhile.
         if (e.type == SDL_WINDOWEVENT) {
-          if (e.window.event == SDL_WINDOWEVENT_LEAVE) Queue(*w, e);
-          else if (e.window.event != SDL_WINDOWEVENT_CLOSE) w->dirty = true;
+          if (e.window.event == SDL_WINDOWEVENT_LEAVE)
+            Queue(*w, e);
+          else if (e.window.event != SDL_WINDOWEVENT_CLOSE)
+            w->dirty = true;
         } else if (e.type == SDL_MOUSEBUTTONDOWN) {
           Focus(box);
         } else if (e.type == SDL_MOUSEBUTTONUP || e.type == SDL_MOUSEMOTION) {
@@ -886,8 +907,8 @@ void RealBackend::MessageBox(const std::string& prompt, int style, const std::st
     }
     if (done) break;
     uint32_t now = SDL_GetTicks();
-    bool wanted = box.dirty || !box.queue.empty() || !After(now, box.hotUntil) ||
-                  now - box.lastFrame >= 250;
+    bool wanted =
+        box.dirty || !box.queue.empty() || !After(now, box.hotUntil) || now - box.lastFrame >= 250;
     if (wanted && now - box.lastFrame >= kFrameMs) {
       if (DrawBox(box, prompt, style, wrap)) done = true;
     }
@@ -917,9 +938,9 @@ int RealBackend::SystemBpp() {
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, rb);
   int bits = 0;
   if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
-    for (GLenum which : {GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE,
-                         GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE,
-                         GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE}) {
+    for (GLenum which :
+         {GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE,
+          GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE}) {
       GLint n = 0;
       glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, which, &n);
       bits += n;
@@ -1027,6 +1048,8 @@ unsigned RealBackend::CanvasTexture(const Control& canvas) {
   return data->renderer->ColorTexture();
 }
 
-std::unique_ptr<Backend> CreateBackend() { return std::make_unique<RealBackend>(); }
+std::unique_ptr<Backend> CreateBackend() {
+  return std::make_unique<RealBackend>();
+}
 
 }  // namespace platform::real

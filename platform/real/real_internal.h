@@ -69,23 +69,23 @@ struct Surface {
   std::deque<SDL_Event> queue;
   ImVec2 mouse{-FLT_MAX, -FLT_MAX};
   bool buttons[3] = {false, false, false};
-  uint64_t time = 0;         // performance counter at the last frame
-  uint32_t lastFrame = 0;    // SDL ticks
-  uint32_t lastCheck = 0;    // when Paint last asked whether it needs a frame
-  uint32_t hotUntil = 0;     // keep drawing at full rate until then
+  uint64_t time = 0;       // performance counter at the last frame
+  uint32_t lastFrame = 0;  // SDL ticks
+  uint32_t lastCheck = 0;  // when Paint last asked whether it needs a frame
+  uint32_t hotUntil = 0;   // keep drawing at full rate until then
   bool dirty = true;
-  int escapes = 0;           // Esc presses fed to this frame
+  int escapes = 0;  // Esc presses fed to this frame
 };
 
 // What a form's window keeps between frames besides the form itself.
 struct TextBoxState {
-  std::string buffer;    // what the line editor shows
-  std::string known;     // the control's text the buffer was last synced with
-  bool awaiting = false; // an edit was recorded and not yet handed to the event loop
-  bool replace = false;  // push `buffer` into the active editor
+  std::string buffer;     // what the line editor shows
+  std::string known;      // the control's text the buffer was last synced with
+  bool awaiting = false;  // an edit was recorded and not yet handed to the event loop
+  bool replace = false;   // push `buffer` into the active editor
   bool refocus = false;
-  bool collapse = false; // put the caret at the end once the editor is active
-  unsigned id = 0;       // the editor's ImGui id
+  bool collapse = false;  // put the caret at the end once the editor is active
+  unsigned id = 0;        // the editor's ImGui id
 };
 
 struct FormSurface : Surface {

@@ -123,6 +123,8 @@ class MixerDevice : public SoundDevice {
 
 }  // namespace
 
-std::unique_ptr<SoundDevice> OpenMixerDevice() { return std::make_unique<MixerDevice>(); }
+std::unique_ptr<SoundDevice> OpenMixerDevice() {
+  return std::make_unique<MixerDevice>();
+}
 
 }  // namespace platform::real

@@ -201,8 +201,8 @@ class Direct3DRM3 {
   TexturePtr LoadTexture(const std::string& path);
   MaterialPtr CreateMaterial(float power);
   WrapPtr CreateWrap(int type, const FramePtr& ref, float ox, float oy, float oz, float dx,
-                     float dy, float dz, float ux, float uy, float uz, float ou, float ov,
-                     float su, float sv);
+                     float dy, float dz, float ux, float uy, float uz, float ou, float ov, float su,
+                     float sv);
 };
 
 // Paths may use the old backslash separator; both are accepted.

@@ -17,7 +17,9 @@ namespace platform {
 
 namespace {
 
-bool IsLoopback(const std::vector<uint8_t>& a) { return a.size() == 4 && a[0] == 127; }
+bool IsLoopback(const std::vector<uint8_t>& a) {
+  return a.size() == 4 && a[0] == 127;
+}
 
 // The POSIX calls behind the Windows Sockets steps.
 class PosixSockets : public Sockets {
@@ -128,13 +130,17 @@ std::unique_ptr<Sockets>& current() {
 
 }  // namespace
 
-std::unique_ptr<Sockets> SystemSockets() { return std::make_unique<PosixSockets>(); }
+std::unique_ptr<Sockets> SystemSockets() {
+  return std::make_unique<PosixSockets>();
+}
 
 Sockets& sockets() {
   if (!current()) current() = SystemSockets();
   return *current();
 }
 
-void UseSockets(std::unique_ptr<Sockets> s) { current() = std::move(s); }
+void UseSockets(std::unique_ptr<Sockets> s) {
+  current() = std::move(s);
+}
 
 }  // namespace platform

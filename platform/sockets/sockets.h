@@ -11,7 +11,7 @@
 namespace platform {
 
 struct WSADATA {
-  uint16_t wVersion = 0;      // major version in the low byte, minor in the high byte
+  uint16_t wVersion = 0;  // major version in the low byte, minor in the high byte
   uint16_t wHighVersion = 0;
   std::string szDescription;
   std::string szSystemStatus;

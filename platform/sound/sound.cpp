@@ -2,8 +2,9 @@
 
 namespace platform {
 
-std::shared_ptr<DirectSoundBuffer> DirectSound::CreateSoundBufferFromFile(
-    const std::string& path, DSBUFFERDESC& /*desc*/, WAVEFORMATEX& format) {
+std::shared_ptr<DirectSoundBuffer> DirectSound::CreateSoundBufferFromFile(const std::string& path,
+                                                                          DSBUFFERDESC& /*desc*/,
+                                                                          WAVEFORMATEX& format) {
   return device_->LoadBuffer(path, format);
 }
 

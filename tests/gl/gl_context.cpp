@@ -3,8 +3,8 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -30,8 +30,8 @@ std::string MakeContextCurrent() {
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  window = SDL_CreateWindow("kwinta gl tests", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                            64, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  window = SDL_CreateWindow("kwinta gl tests", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 64,
+                            64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
   if (!window) return failure = std::string("SDL_CreateWindow: ") + SDL_GetError();
   context = SDL_GL_CreateContext(window);
   if (!context) return failure = std::string("SDL_GL_CreateContext: ") + SDL_GetError();
@@ -40,7 +40,8 @@ std::string MakeContextCurrent() {
 }
 
 Rgb PixelAt(const std::vector<uint8_t>& rgba, int width, int x, int y) {
-  const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
+  const size_t at =
+      (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
   return {rgba[at], rgba[at + 1], rgba[at + 2]};
 }
 

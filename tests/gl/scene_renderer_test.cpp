@@ -200,8 +200,8 @@ TEST_F(SceneRendererTest, TextureShowsTopRowAtVZeroRepeatsAndFollowsRevisions) {
   auto texture = std::make_shared<rm::Texture>();
   texture->width = 2;
   texture->height = 2;
-  texture->rgba = {255, 0, 0, 255, 0, 255, 0, 255,       // top: red, green
-                   0, 0, 255, 255, 255, 255, 255, 255};  // bottom: blue, white
+  texture->rgba = {255, 0, 0,   255, 0,   255, 0,   255,   // top: red, green
+                   0,   0, 255, 255, 255, 255, 255, 255};  // bottom: blue, white
   mesh->SetTexture(texture);
 
   // The square spans about 83 pixels either side of the centre.

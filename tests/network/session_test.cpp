@@ -30,8 +30,8 @@ TEST_F(SessionTest, TheInternetMethodAsksForTheHostsAddressOnce) {
   b->prompts.clear();
   DP j = Connected(*b, h.Address());
   ASSERT_EQ(b->prompts.size(), 1u);
-  EXPECT_EQ(b->prompts[0], std::string(platform::kAddressPromptTitle) + ": " +
-                               platform::kAddressPrompt);
+  EXPECT_EQ(b->prompts[0],
+            std::string(platform::kAddressPromptTitle) + ": " + platform::kAddressPrompt);
   // Searching again asks nothing more.
   EXPECT_EQ(Search(*j)->GetCount(), 1);
   EXPECT_EQ(Search(*j)->GetCount(), 1);
@@ -72,8 +72,7 @@ TEST_F(SessionTest, OnlySessionsOfTheSameApplicationAnswer) {
   Host h = Hosting(*b, "Other", 2, "{11111111-2222-3333-4444-555555555555}");
   DP j = Connected(*b, h.Address());
   EXPECT_EQ(Search(*j, platform::DPENUMSESSIONS_AVAILABLE, kGuid)->GetCount(), 0);
-  EXPECT_EQ(Search(*j, platform::DPENUMSESSIONS_AVAILABLE,
-                   "{11111111-2222-3333-4444-555555555555}")
+  EXPECT_EQ(Search(*j, platform::DPENUMSESSIONS_AVAILABLE, "{11111111-2222-3333-4444-555555555555}")
                 ->GetCount(),
             1);
 }
@@ -107,8 +106,8 @@ TEST_F(SessionTest, AnEmptyAnswerSearchesOnlyTheLocalNetworkWhichInTestsIsLoopba
 }
 
 TEST_F(SessionTest, UnusableAddressesRaiseAtTheSearch) {
-  for (const char* address : {"127.0.0.1:0", "127.0.0.1:65536", "127.0.0.1:x", "127.0.0.1:",
-                              "300.1.1.1", "1.2.3", ":5", "127.0.0.1:123456"}) {
+  for (const char* address : {"127.0.0.1:0", "127.0.0.1:65536", "127.0.0.1:x",
+                              "127.0.0.1:", "300.1.1.1", "1.2.3", ":5", "127.0.0.1:123456"}) {
     SCOPED_TRACE(address);
     DP j = Connected(*b, address);
     EXPECT_THROW(Search(*j), platform::Error);
@@ -118,9 +117,9 @@ TEST_F(SessionTest, UnusableAddressesRaiseAtTheSearch) {
 TEST_F(SessionTest, CallsOutOfOrderRaise) {
   auto dp = std::make_shared<platform::DirectPlay4>();
   auto desc = Description(*dp, "X", 2);
-  EXPECT_THROW(Search(*dp), platform::Error);                         // no connection
+  EXPECT_THROW(Search(*dp), platform::Error);  // no connection
   EXPECT_THROW(dp->Open(desc, platform::DPOPEN_CREATE), platform::Error);
-  EXPECT_THROW(dp->CreatePlayer("a", "b", 0, 0), platform::Error);    // no session
+  EXPECT_THROW(dp->CreatePlayer("a", "b", 0, 0), platform::Error);  // no session
   EXPECT_THROW(dp->GetMessageCount(0), platform::Error);
   int32_t from, to;
   EXPECT_THROW(dp->Receive(from, to, 1), platform::Error);
@@ -357,11 +356,11 @@ TEST_F(SessionTest, JunkAtTheSessionPortChangesNothing) {
   const std::vector<std::vector<uint8_t>> junk = {
       {},
       {'K'},
-      {'K', 'W', 'q', '1'},                           // a search without its fields
-      {'K', 'W', 'q', '1', 1, 0xFF, 0xFF, 0xFF, 0xFF}, // a huge text length
-      {'K', 'W', 'q', '1', 9, 0, 0, 0, 0},            // an unknown field type
-      {'K', 'W', 'q', '1', 2, 1, 0, 0, 0},            // a Long where the GUID goes
-      {'K', 'W', 'a', '1', 1, 0, 0, 0, 0},            // an answer sent to a host
+      {'K', 'W', 'q', '1'},                             // a search without its fields
+      {'K', 'W', 'q', '1', 1, 0xFF, 0xFF, 0xFF, 0xFF},  // a huge text length
+      {'K', 'W', 'q', '1', 9, 0, 0, 0, 0},              // an unknown field type
+      {'K', 'W', 'q', '1', 2, 1, 0, 0, 0},              // a Long where the GUID goes
+      {'K', 'W', 'a', '1', 1, 0, 0, 0, 0},              // an answer sent to a host
       std::vector<uint8_t>(1400, 0xAB),
   };
   for (const auto& d : junk) {
@@ -406,10 +405,10 @@ TEST_F(SessionTest, StrangersOverEnetAreIgnoredOrRefused) {
   EXPECT_TRUE(foreignOut);
   const std::vector<std::vector<uint8_t>> packets = {
       {'M', 1, 0, 0, 0, 1, 5, 0, 0, 0, 'F', 'l', 'i', 'c', 'k'},  // before joining
-      {'P'},                                                     // no fields
-      {'P', 2, 1, 0, 0, 0},                                      // a request cut short
-      {'J', 1, 0xFF, 0xFF, 0xFF, 0x7F},                          // a GUID longer than the packet
-      {'J', 2, 0, 0, 0, 0},                                      // a Long where the GUID goes
+      {'P'},                                                      // no fields
+      {'P', 2, 1, 0, 0, 0},                                       // a request cut short
+      {'J', 1, 0xFF, 0xFF, 0xFF, 0x7F},                           // a GUID longer than the packet
+      {'J', 2, 0, 0, 0, 0},                                       // a Long where the GUID goes
       {},
       {'Z', 1, 2, 3},
   };

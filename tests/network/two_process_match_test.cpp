@@ -18,8 +18,8 @@
 
 #include "app/windows.h"
 #include "network/loopback.h"
-#include "support/game_fixture.h"
 #include "platform/toolkit/toolkit.h"
+#include "support/game_fixture.h"
 
 namespace kwinta::testing {
 namespace {
@@ -75,8 +75,8 @@ bool ReadAll(int fd, void* data, size_t n, int timeoutMs) {
 // goes off by itself); it closes the result window at the end.
 class ScriptedPlayer {
  public:
-  ScriptedPlayer(platform::test::TestBackend& b, std::vector<float> powers,
-                 std::vector<int> turns, Leaving leaving)
+  ScriptedPlayer(platform::test::TestBackend& b, std::vector<float> powers, std::vector<int> turns,
+                 Leaving leaving)
       : b_(b), powers_(std::move(powers)), turns_(std::move(turns)), leaving_(leaving) {}
 
   void OnYield() {
@@ -247,7 +247,9 @@ MatchRun PlayMatch(const Script& script) {
   return run;
 }
 
-bool ExitedWith(int status, int code) { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
+bool ExitedWith(int status, int code) {
+  return WIFEXITED(status) && WEXITSTATUS(status) == code;
+}
 
 class TwoProcessMatchTest : public GameTest, public ::testing::WithParamInterface<Script> {};
 
@@ -276,8 +278,11 @@ TEST_P(TwoProcessMatchTest, BothSidesPlayToTheEndWithMirroredScores) {
 
 INSTANTIATE_TEST_SUITE_P(
     Players, TwoProcessMatchTest,
-    ::testing::Values(Script{"Mixed", {96, 64, 104, 80, 40, 88}, {72, 104, 56, 96, 88, 48},
-                             {0, 12, -20, 6}, {-8, 0, 16, -4}},
+    ::testing::Values(Script{"Mixed",
+                             {96, 64, 104, 80, 40, 88},
+                             {72, 104, 56, 96, 88, 48},
+                             {0, 12, -20, 6},
+                             {-8, 0, 16, -4}},
                       Script{"Soft", {48, 48, 48}, {32, 64, 96}, {3, -3}, {5, -5, 0}},
                       Script{"Strong", {100, 92}, {92, 100}, {2}, {-2}}),
     [](const auto& info) { return std::string(info.param.what); });
@@ -285,8 +290,7 @@ INSTANTIATE_TEST_SUITE_P(
 using TwoProcessEndingTest = GameTest;
 
 TEST_F(TwoProcessEndingTest, AJoinerThatPressesEscEndsTheHostsMatch) {
-  const MatchRun run =
-      PlayMatch({"Esc", {96, 64}, {72, 56}, {0}, {0}, Leaving::EscAtItsThirdShot});
+  const MatchRun run = PlayMatch({"Esc", {96, 64}, {72, 56}, {0}, {0}, Leaving::EscAtItsThirdShot});
   EXPECT_TRUE(ExitedWith(run.hostStatus, 0)) << run.hostStatus;
   EXPECT_TRUE(ExitedWith(run.joinStatus, 0)) << run.joinStatus;
   ASSERT_TRUE(run.hostReported);
@@ -300,8 +304,7 @@ TEST_F(TwoProcessEndingTest, AJoinerThatPressesEscEndsTheHostsMatch) {
 }
 
 TEST_F(TwoProcessEndingTest, AJoinerThatDiesWhileShowingAResultEndsTheHostsWaitForContinue) {
-  const MatchRun run =
-      PlayMatch({"Dies", {96}, {104}, {0}, {0}, Leaving::DiesShowingAResult});
+  const MatchRun run = PlayMatch({"Dies", {96}, {104}, {0}, {0}, Leaving::DiesShowingAResult});
   EXPECT_TRUE(WIFSIGNALED(run.joinStatus)) << run.joinStatus;
   EXPECT_FALSE(run.joinReported);
   EXPECT_TRUE(ExitedWith(run.hostStatus, 0)) << run.hostStatus;

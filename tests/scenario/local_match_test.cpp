@@ -50,9 +50,9 @@ class LocalMatchTest : public GameTest {
     std::string shownResult;
 
     b->onYield = [&] {
-      for (platform::Form* f : {static_cast<platform::Form*>(&frmHome()),
-                                static_cast<platform::Form*>(&frmAway()),
-                                static_cast<platform::Form*>(&frmTie())}) {
+      for (platform::Form* f :
+           {static_cast<platform::Form*>(&frmHome()), static_cast<platform::Form*>(&frmAway()),
+            static_cast<platform::Form*>(&frmTie())}) {
         if (f->Visible() && shownResult != f->name) {
           shownResult = f->name;
           m.buttonsShutAtResult = w.InFlight;
@@ -66,8 +66,7 @@ class LocalMatchTest : public GameTest {
       }
       const bool local = state().LocalTurn;
       if (also) also(w);
-      const bool open = !w.AnyPictures() && !w.InputBlocked && !w.InFlight &&
-                        (human || local);
+      const bool open = !w.AnyPictures() && !w.InputBlocked && !w.InFlight && (human || local);
       if (!holding) {
         if (!open || w.MouseMode != 0) return;
         const Script& script = local ? side1 : side2;
@@ -144,10 +143,10 @@ class LocalMatchTest : public GameTest {
     EXPECT_EQ(m.homeLabel, "Home Team Score: " + std::to_string(m.home));
     EXPECT_EQ(m.awayLabel, "Away Team Score: " + std::to_string(m.away));
     // The match opens with its whistle and the crowd ...
-    const std::vector<std::string> opening = {
-        "stop crowd2.daw",    "stop crowd.daw",     "stop yeah2.daw",
-        "stop theme.daw",     "play wis2.daw once", "play guit2.daw once",
-        "play crowd.daw looping", "play crowd2.daw looping"};
+    const std::vector<std::string> opening = {"stop crowd2.daw",        "stop crowd.daw",
+                                              "stop yeah2.daw",         "stop theme.daw",
+                                              "play wis2.daw once",     "play guit2.daw once",
+                                              "play crowd.daw looping", "play crowd2.daw looping"};
     ASSERT_GE(m.sounds.size(), opening.size() + 4);
     EXPECT_EQ(std::vector<std::string>(m.sounds.begin(), m.sounds.begin() + 8), opening);
     // ... and ends with the final whistle, the theme and the cheer of the result.
@@ -180,8 +179,8 @@ TEST_P(VsComputerTest, FiveRoundsAgainstTheComputerEndInTheRightResultWindow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Players, VsComputerTest,
-                         ::testing::Values(Script{12, 3, 2}, Script{5, 13, 1, 9},
-                                           Script{0, 12, 7}, Script{13}));
+                         ::testing::Values(Script{12, 3, 2}, Script{5, 13, 1, 9}, Script{0, 12, 7},
+                                           Script{13}));
 
 TEST_F(LocalMatchTest, TwoPlayersShareTheMouseForFiveRounds) {
   // The first player shoots hard; the second releases at once every time,

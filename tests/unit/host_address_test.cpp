@@ -8,8 +8,8 @@
 
 #include "net/module2.h"
 #include "platform/sockets/sockets.h"
-#include "support/game_fixture.h"
 #include "platform/toolkit/toolkit.h"
+#include "support/game_fixture.h"
 
 namespace kwinta::testing {
 namespace {
@@ -17,7 +17,8 @@ namespace {
 const char* kErrorBox =
     "An error occurred while attempting to locate IP address.  Please make sure that you are "
     "connected to a LAN or the Internet.";
-const char* kNoHostName = "Windows Sockets are not responding. Unable to successfully get Host Name.";
+const char* kNoHostName =
+    "Windows Sockets are not responding. Unable to successfully get Host Name.";
 
 class ScriptedSockets : public platform::Sockets {
  public:
@@ -130,18 +131,30 @@ TEST_P(HostAddressCaseTest, ShowsItsMessagesInOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Lookups, HostAddressCaseTest,
     ::testing::Values(
-        Case{"StartFails", [](ScriptedSockets& s) { s.startResult = 10091; },
-             {"The 32-bit Windows Socket is not responding."}, false},
-        Case{"NoSockets", [](ScriptedSockets& s) { s.maxSockets = 0; },
-             {"This application requires a minimum of 1 supported sockets."}, false},
-        Case{"NegativeSockets", [](ScriptedSockets& s) { s.maxSockets = -1; },
-             {"This application requires a minimum of 1 supported sockets."}, false},
-        Case{"Version1_0", [](ScriptedSockets& s) { s.version = 0x0001; },
-             {"Sockets version 1.0 is not supported by 32-bit Windows Sockets."}, false},
-        Case{"Version0_9", [](ScriptedSockets& s) { s.version = 0x0900; },
-             {"Sockets version 0.9 is not supported by 32-bit Windows Sockets."}, false},
-        Case{"Version0_2", [](ScriptedSockets& s) { s.version = 0x0200; },
-             {"Sockets version 0.2 is not supported by 32-bit Windows Sockets."}, false},
+        Case{"StartFails",
+             [](ScriptedSockets& s) { s.startResult = 10091; },
+             {"The 32-bit Windows Socket is not responding."},
+             false},
+        Case{"NoSockets",
+             [](ScriptedSockets& s) { s.maxSockets = 0; },
+             {"This application requires a minimum of 1 supported sockets."},
+             false},
+        Case{"NegativeSockets",
+             [](ScriptedSockets& s) { s.maxSockets = -1; },
+             {"This application requires a minimum of 1 supported sockets."},
+             false},
+        Case{"Version1_0",
+             [](ScriptedSockets& s) { s.version = 0x0001; },
+             {"Sockets version 1.0 is not supported by 32-bit Windows Sockets."},
+             false},
+        Case{"Version0_9",
+             [](ScriptedSockets& s) { s.version = 0x0900; },
+             {"Sockets version 0.9 is not supported by 32-bit Windows Sockets."},
+             false},
+        Case{"Version0_2",
+             [](ScriptedSockets& s) { s.version = 0x0200; },
+             {"Sockets version 0.2 is not supported by 32-bit Windows Sockets."},
+             false},
         Case{"HostNameFails",
              [](ScriptedSockets& s) {
                s.hostNameFails = true;
@@ -165,44 +178,65 @@ INSTANTIATE_TEST_SUITE_P(
              true},
         Case{"ResolveFails", [](ScriptedSockets& s) { s.resolves = false; }, {kNoHostName}, true},
         Case{"Loopback",
-             [](ScriptedSockets& s) { s.record.h_addr_list = {{127, 0, 0, 1}, {10, 1, 1, 1}}; },
-             {kErrorBox}, true},
+             [](ScriptedSockets& s) {
+               s.record.h_addr_list = {{127, 0, 0, 1}, {10, 1, 1, 1}};
+             },
+             {kErrorBox},
+             true},
         Case{"OtherLoopbackIsShown",
-             [](ScriptedSockets& s) { s.record.h_addr_list = {{127, 0, 1, 1}}; },
-             {"Your IP address is: 127.0.1.1"}, true},
-        Case{"CleanupFails", [](ScriptedSockets& s) { s.cleanupResult = -1; },
-             {"Socket error occurred in Cleanup.", "Your IP address is: 192.168.1.20"}, true},
+             [](ScriptedSockets& s) {
+               s.record.h_addr_list = {{127, 0, 1, 1}};
+             },
+             {"Your IP address is: 127.0.1.1"},
+             true},
+        Case{"CleanupFails",
+             [](ScriptedSockets& s) { s.cleanupResult = -1; },
+             {"Socket error occurred in Cleanup.", "Your IP address is: 192.168.1.20"},
+             true},
         Case{"CleanupFailsAfterResolveFails",
              [](ScriptedSockets& s) {
                s.resolves = false;
                s.cleanupResult = 10093;
              },
-             {kNoHostName, "Socket error occurred in Cleanup."}, true},
+             {kNoHostName, "Socket error occurred in Cleanup."},
+             true},
         Case{"CleanupFailsOnLoopback",
              [](ScriptedSockets& s) {
                s.cleanupResult = 1;
                s.record.h_addr_list = {{127, 0, 0, 1}};
              },
-             {"Socket error occurred in Cleanup.", kErrorBox}, true},
-        Case{"NoAddressListed", [](ScriptedSockets& s) { s.record.h_addr_list.clear(); },
-             {kErrorBox}, false},
-        Case{"ZeroLength", [](ScriptedSockets& s) { s.record.h_length = 0; }, {kErrorBox},
+             {"Socket error occurred in Cleanup.", kErrorBox},
+             true},
+        Case{"NoAddressListed",
+             [](ScriptedSockets& s) { s.record.h_addr_list.clear(); },
+             {kErrorBox},
              false},
-        Case{"LengthBeyondTheAddress", [](ScriptedSockets& s) { s.record.h_length = 6; },
-             {kErrorBox}, false},
-        Case{"NegativeLength", [](ScriptedSockets& s) { s.record.h_length = -4; }, {kErrorBox},
+        Case{"ZeroLength", [](ScriptedSockets& s) { s.record.h_length = 0; }, {kErrorBox}, false},
+        Case{"LengthBeyondTheAddress",
+             [](ScriptedSockets& s) { s.record.h_length = 6; },
+             {kErrorBox},
+             false},
+        Case{"NegativeLength",
+             [](ScriptedSockets& s) { s.record.h_length = -4; },
+             {kErrorBox},
              false},
         Case{"ZerosAndTopBytes",
-             [](ScriptedSockets& s) { s.record.h_addr_list = {{10, 0, 255, 1}}; },
-             {"Your IP address is: 10.0.255.1"}, true},
+             [](ScriptedSockets& s) {
+               s.record.h_addr_list = {{10, 0, 255, 1}};
+             },
+             {"Your IP address is: 10.0.255.1"},
+             true},
         Case{"LongerAddress",
              [](ScriptedSockets& s) {
                s.record.h_length = 6;
                s.record.h_addr_list = {{1, 2, 3, 4, 5, 6}};
              },
-             {"Your IP address is: 1.2.3.4.5.6"}, true},
-        Case{"ShorterLength", [](ScriptedSockets& s) { s.record.h_length = 2; },
-             {"Your IP address is: 192.168"}, true}),
+             {"Your IP address is: 1.2.3.4.5.6"},
+             true},
+        Case{"ShorterLength",
+             [](ScriptedSockets& s) { s.record.h_length = 2; },
+             {"Your IP address is: 192.168"},
+             true}),
     [](const auto& info) { return std::string(info.param.what); });
 
 class AcceptedVersionTest : public HostAddressTest,
@@ -260,7 +294,7 @@ TEST(HostAddressBytes, HiByteAndLoByteSplitAWord) {
   struct {
     uint16_t word;
     uint8_t hi, lo;
-  } cases[] = {{0x0000, 0, 0}, {0x0101, 1, 1}, {0x0202, 2, 2}, {0x0001, 0, 1},
+  } cases[] = {{0x0000, 0, 0}, {0x0101, 1, 1},   {0x0202, 2, 2},   {0x0001, 0, 1},
                {0x0100, 1, 0}, {0xFF00, 255, 0}, {0x00FF, 0, 255}, {0xABCD, 0xAB, 0xCD}};
   for (const auto& c : cases) {
     EXPECT_EQ(HiByte(c.word), c.hi) << c.word;

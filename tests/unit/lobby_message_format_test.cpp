@@ -47,8 +47,9 @@ TEST(MessageFormat, EveryValueComesBackWithItsTypeAndOrder) {
                            std::numeric_limits<float>::infinity(),
                            -std::numeric_limits<float>::infinity(),
                            std::numeric_limits<float>::quiet_NaN()};
-  const int32_t longs[] = {0, 1, -1, std::numeric_limits<int32_t>::min(),
-                           std::numeric_limits<int32_t>::max(), -32768, 32767};
+  const int32_t longs[] = {
+      0,      1,    -1, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(),
+      -32768, 32767};
   const std::string texts[] = {"", "Continue", std::string(1, '\0'), "Grüße, 東京",
                                std::string(DirectPlayMessage::kMaxString, 'z')};
   DirectPlayMessage m;
@@ -70,8 +71,7 @@ TEST(MessageFormat, EveryValueComesBackWithItsTypeAndOrder) {
 TEST(MessageFormat, TextsLongerThanTheLimitAreRefusedWhenWritten) {
   DirectPlayMessage m;
   EXPECT_NO_THROW(m.WriteString(std::string(DirectPlayMessage::kMaxString, 'a')));
-  EXPECT_THROW(m.WriteString(std::string(DirectPlayMessage::kMaxString + 1, 'a')),
-               platform::Error);
+  EXPECT_THROW(m.WriteString(std::string(DirectPlayMessage::kMaxString + 1, 'a')), platform::Error);
 }
 
 TEST(MessageFormat, ReadingTheWrongTypeOrPastTheEndRaisesAndKeepsThePlace) {
@@ -116,19 +116,15 @@ const Bytes kKind = {1, 5, 0, 0, 0, 'F', 'l', 'i', 'c', 'k'};
 INSTANTIATE_TEST_SUITE_P(
     Bytes, MalformedTest,
     ::testing::Values(
-        Malformed{"TypeWithoutLength", {1}},
-        Malformed{"LengthCutShort", {1, 0, 0, 0}},
+        Malformed{"TypeWithoutLength", {1}}, Malformed{"LengthCutShort", {1, 0, 0, 0}},
         Malformed{"TextCutShort", {1, 5, 0, 0, 0, 'a', 'b'}},
         Malformed{"HugeLength", {1, 0xFF, 0xFF, 0xFF, 0xFF, 'a'}},
         Malformed{"LengthNearWrap", {1, 0xFC, 0xFF, 0xFF, 0xFF, 'a', 'b', 'c', 'd'}},
         Malformed{"LengthOverTheLimit",
                   Concat({1, 0x01, 0x04, 0, 0}, Bytes(DirectPlayMessage::kMaxString + 1, 'a'))},
-        Malformed{"LongCutShort", {2, 1, 2, 3}},
-        Malformed{"LongWithoutBytes", {2}},
-        Malformed{"SingleCutShort", {3, 0, 0}},
-        Malformed{"TypeZero", {0, 0, 0, 0, 0}},
-        Malformed{"TypeFour", {4, 0, 0, 0, 0}},
-        Malformed{"TypeTop", {0xFF}},
+        Malformed{"LongCutShort", {2, 1, 2, 3}}, Malformed{"LongWithoutBytes", {2}},
+        Malformed{"SingleCutShort", {3, 0, 0}}, Malformed{"TypeZero", {0, 0, 0, 0, 0}},
+        Malformed{"TypeFour", {4, 0, 0, 0, 0}}, Malformed{"TypeTop", {0xFF}},
         Malformed{"GoodKindThenJunk", Concat(kKind, {0x7F})},
         Malformed{"GoodKindThenLongCutShort", Concat(kKind, {2, 1})},
         Malformed{"GoodKindThenHugeText", Concat(kKind, {1, 0, 0, 0, 0x80})}),
@@ -174,7 +170,8 @@ TEST(MessageFormat, CutsAndChangedBytesAreRefusedOrReadExactly) {
   std::mt19937 random(20240611);
   for (int i = 0; i < 5000; ++i) {  // random bytes, mostly of the right types
     Bytes junk(random() % 64);
-    for (uint8_t& byte : junk) byte = static_cast<uint8_t>(random() % 4 == 0 ? random() % 4 : random());
+    for (uint8_t& byte : junk)
+      byte = static_cast<uint8_t>(random() % 4 == 0 ? random() % 4 : random());
     ExpectRefusedOrExact(junk);
     ++cases;
   }

@@ -8,9 +8,9 @@
 
 #include "net/module1.h"
 #include "network/loopback.h"
+#include "platform/toolkit/toolkit.h"
 #include "support/fake_link.h"
 #include "support/game_fixture.h"
-#include "platform/toolkit/toolkit.h"
 
 namespace kwinta::testing {
 namespace {

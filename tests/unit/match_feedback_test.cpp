@@ -14,9 +14,9 @@ using Sounds = std::vector<std::string>;
 class FeedbackTest : public MatchTest {
  protected:
   struct Showing {
-    int yieldsVisible = 0;    // yields with the picture up
+    int yieldsVisible = 0;        // yields with the picture up
     bool repaintedFirst = false;  // the window was repainted before the wait began
-    bool blockedAll = true;   // input blocked and AnyPictures at each of them
+    bool blockedAll = true;       // input blocked and AnyPictures at each of them
     bool othersHidden = true;
     bool pictureUpAtASound = false;
     Sounds sounds;
@@ -52,7 +52,9 @@ TEST_F(FeedbackTest, EachResultPictureHasItsSoundsForTheSideThatShot) {
   } cases[] = {
       {1, {"play yeah.daw once"}, {}},
       {2, {"play boo.daw once"}, {"play yeah2.daw once"}},
-      {3, {"play yeah2.daw once", "play wis2.daw once"}, {"play boo.daw once", "play wis2.daw once"}},
+      {3,
+       {"play yeah2.daw once", "play wis2.daw once"},
+       {"play boo.daw once", "play wis2.daw once"}},
       {4, {}, {"play yeah2.daw once"}},
       {5, {"play yeah.daw once"}, {}},
       {6, {"play wis1.daw once"}, {"play yeah.daw once", "play wis1.daw once"}},

@@ -240,10 +240,9 @@ TEST_F(FieldGoalTest, AKickIsGoodOnlyStrictlyBetweenAndAboveThePosts) {
     float posts, x, y;
     bool good;
   } cases[] = {
-      {0, 0, 21, true},         {0, 14, 21, false},     {0, 13.99f, 21, true},
-      {0, -14, 21, false},      {0, -13.99f, 21, true}, {0, 0, 20, false},
-      {0, 0, 20.01f, true},     {8, 22, 40, false},     {8, 21.99f, 40, true},
-      {8, -6, 40, false},       {8, -5.99f, 40, true},  {-89, -75, 49, false},
+      {0, 0, 21, true},         {0, 14, 21, false}, {0, 13.99f, 21, true}, {0, -14, 21, false},
+      {0, -13.99f, 21, true},   {0, 0, 20, false},  {0, 0, 20.01f, true},  {8, 22, 40, false},
+      {8, 21.99f, 40, true},    {8, -6, 40, false}, {8, -5.99f, 40, true}, {-89, -75, 49, false},
       {-89, -75.01f, 49, true}, {0, 0, -1, false},
   };
   for (const Case& c : cases) {

@@ -142,9 +142,9 @@ TEST_F(InputTest, PressesPickTheModeAndOnlyTheLeftReleaseLaunches) {
     int16_t mode;   // afterwards
     bool launches;  // the attempt is used up
   } steps[] = {
-      {true, 3, 0, false}, {true, 2, 2, false},  {false, 2, 0, false}, {true, 1, 1, false},
-      {true, 1, 1, false}, {false, 3, 0, false}, {true, 2, 2, false},  {true, 1, 1, false},
-      {false, 1, 0, true},
+      {true, 3, 0, false}, {true, 2, 2, false}, {false, 2, 0, false},
+      {true, 1, 1, false}, {true, 1, 1, false}, {false, 3, 0, false},
+      {true, 2, 2, false}, {true, 1, 1, false}, {false, 1, 0, true},
   };
   int16_t shots = w().ShotsLeft;
   for (const Step& s : steps) {
@@ -255,9 +255,9 @@ TEST_F(InputTest, MouseMotionAimsPansOrDoesNothingByMode) {
   w().CameraFrame->GetOrientation(Scene(), dir, up);
   const rm::Vector cam = Pos(w().CameraFrame);
   const rm::Vector ball = Pos(w().BallFrame);
-  const float len = std::sqrt((ball.x - cam.x) * (ball.x - cam.x) +
-                              (ball.y - cam.y) * (ball.y - cam.y) +
-                              (ball.z - cam.z) * (ball.z - cam.z));
+  const float len =
+      std::sqrt((ball.x - cam.x) * (ball.x - cam.x) + (ball.y - cam.y) * (ball.y - cam.y) +
+                (ball.z - cam.z) * (ball.z - cam.z));
   ExpectNear(dir, (ball.x - cam.x) / len, (ball.y - cam.y) / len, (ball.z - cam.z) / len, 1e-4f);
 }
 
@@ -275,8 +275,8 @@ TEST_F(InputTest, WithShiftHeldMotionZoomsInEveryMode) {
     const rm::Vector view = Dir(w().CameraFrame);
     b->MovePointer(-7, -50);  // away from the player: forward by 5
     Poll();
-    ExpectNear(Pos(w().CameraFrame), from.x + 5 * view.x, from.y + 5 * view.y,
-               from.z + 5 * view.z, 1e-3f);
+    ExpectNear(Pos(w().CameraFrame), from.x + 5 * view.x, from.y + 5 * view.y, from.z + 5 * view.z,
+               1e-3f);
     ExpectNear(Dir(w().AimFrame), 0, 0, 1, 1e-5f);  // the aim does not turn
     EXPECT_EQ(w().Power, mode == 1 ? power + 8 : power) << "a charge goes on rising";
   }

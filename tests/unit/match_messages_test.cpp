@@ -29,8 +29,7 @@ platform::DirectPlayMessage Make(const std::vector<Field>& fields) {
 }
 
 // The fields of a shot: position, force, direction, up, then the side.
-std::vector<Field> ShotFields(const char* kind, float force, int32_t player = 1,
-                              float z = 85) {
+std::vector<Field> ShotFields(const char* kind, float force, int32_t player = 1, float z = 85) {
   return {std::string(kind), 0.0f, 0.0f, z, force, 0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f, player};
 }
 
@@ -92,9 +91,9 @@ class MessagesTest : public MatchTest {
     }
   };
   Snapshot Take() {
-    return {w().HomeScore,   w().AwayScore,    w().ShotsLeft,    w().ShootingSide,
-            w().RoundNo,     w().Power,        w().InputBlocked, w().AnyPictures(),
-            w().Text1.text,  w().Label5.caption, Pos(w().BallFrame), b->yields,
+    return {w().HomeScore,     w().AwayScore,      w().ShotsLeft,      w().ShootingSide,
+            w().RoundNo,       w().Power,          w().InputBlocked,   w().AnyPictures(),
+            w().Text1.text,    w().Label5.caption, Pos(w().BallFrame), b->yields,
             b->soundLog.size()};
   }
 
@@ -156,8 +155,8 @@ TEST_F(MessagesTest, TheScoreMergeOnlyEverRaisesAndSwapsTheSides) {
     int32_t a, b;        // the sender's home and away
     int32_t homeAfter, awayAfter;
   } cases[] = {
-      {3, 0, 6, 3, 3, 6}, {5, 5, 2, 1, 5, 5},   {0, 0, 0, 0, 0, 0},
-      {1, 1, -4, 7, 7, 1}, {2, 9, 9, 2, 2, 9},  {0, 0, 7, 13, 13, 7},
+      {3, 0, 6, 3, 3, 6},  {5, 5, 2, 1, 5, 5}, {0, 0, 0, 0, 0, 0},
+      {1, 1, -4, 7, 7, 1}, {2, 9, 9, 2, 2, 9}, {0, 0, 7, 13, 13, 7},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.a) + "-" + std::to_string(c.b) + " onto " +
@@ -254,8 +253,8 @@ TEST_F(MessagesTest, VersionShowsThePeersTagAndNumber) {
     const char* tag;
     int32_t version;
     const char* caption;
-  } cases[] = {{"KW", 1, "OV:KW:1"}, {"ab", -3, "OV:ab:-3"}, {"", 0, "OV::0"},
-               {"KW", 120, "OV:KW:120"}};
+  } cases[] = {
+      {"KW", 1, "OV:KW:1"}, {"ab", -3, "OV:ab:-3"}, {"", 0, "OV::0"}, {"KW", 120, "OV:KW:120"}};
   for (const Case& c : cases) {
     Queue({std::string("Version"), std::string(c.tag), c.version});
     w().CheckMessages();
@@ -351,10 +350,17 @@ TEST_F(MessagesTest, AShotWithAForceOrPoseThatCouldNeverComeToRestIsDropped) {
     return f;
   };
   const std::vector<std::vector<Field>> cases = {
-      with("Flick", 4, nan),   with("Flick", 4, inf),  with("Flick", 4, -inf),
-      with("Flick", 4, 1e30f), with("Flick", 4, -1e9f), with("Flick", 4, 5000),
-      with("Flick", 1, nan),   with("Flick", 6, inf),  with("Flick", 9, nan),
-      with("Goal", 4, nan),    with("Goal", 4, 1e30f),
+      with("Flick", 4, nan),
+      with("Flick", 4, inf),
+      with("Flick", 4, -inf),
+      with("Flick", 4, 1e30f),
+      with("Flick", 4, -1e9f),
+      with("Flick", 4, 5000),
+      with("Flick", 1, nan),
+      with("Flick", 6, inf),
+      with("Flick", 9, nan),
+      with("Goal", 4, nan),
+      with("Goal", 4, 1e30f),
       // A flick without a direction, or with its up vector along it, has no frame to fly in.
       [] {
         std::vector<Field> f = ShotFields("Flick", 30);
@@ -399,7 +405,7 @@ TEST_F(MessagesTest, AReceivedKickFliesFromThisMachinesOwnAimAndIsNeverGoodHere)
     w().GoalFrame->SetPosition(Scene(), 0, 20, -95);
     w().GoalStep = 0;
     std::vector<Field> f = ShotFields("Goal", 90, 2, z);
-    f[1] = 30.0f;   // a pose that is not used
+    f[1] = 30.0f;  // a pose that is not used
     f[5] = -1.0f;
     f[7] = 0.5f;
     Queue(f);

@@ -195,8 +195,8 @@ TEST_F(RulesTest, TheBonusCountsOnTheFirstAttemptOnlyAndForTheSideThatShot) {
     int16_t shotsAfter;
     bool turnPasses;
   } cases[] = {
-      {3, true, {5}, 3, 0, 2, false},  {3, false, {5}, 0, 3, 2, false},
-      {2, true, {}, 0, 0, 1, false},   {2, false, {}, 0, 0, 1, false},
+      {3, true, {5}, 3, 0, 2, false}, {3, false, {5}, 0, 3, 2, false},
+      {2, true, {}, 0, 0, 1, false},  {2, false, {}, 0, 0, 1, false},
       {1, true, {7}, 0, 0, 3, true},
   };
   for (const Case& c : cases) {
@@ -221,8 +221,7 @@ TEST_F(RulesTest, TheBonusCountsOnTheFirstAttemptOnlyAndForTheSideThatShot) {
       ExpectNear(closeUp, 0, 20, 20);
       EXPECT_EQ(w().CornerGroundName, "TableBon");
       EXPECT_LT(Pos(w().BallFrame).z, -78.5f) << "the next attempt starts where it lies";
-      EXPECT_EQ(w().lblPlayer1.caption,
-                "Home Team Score: " + std::to_string(c.home));
+      EXPECT_EQ(w().lblPlayer1.caption, "Home Team Score: " + std::to_string(c.home));
     }
   }
 }
@@ -308,14 +307,29 @@ TEST_F(RulesTest, TheEdgeRuleLooksAtTheCornersInOrderAndAtTheCentresLastGround) 
     std::vector<int> pictures;
     bool turnPasses;
   } cases[] = {
-      {"past the far edge on the 1st attempt, corners on the circle", 0, -88.5f, 3, "Table", {6},
+      {"past the far edge on the 1st attempt, corners on the circle",
+       0,
+       -88.5f,
+       3,
+       "Table",
+       {6},
        true},
       {"past the far edge on the 2nd attempt", 0, -88.5f, 2, "TableBon", {6}, true},
       {"past the far edge, but the centre last found nothing", 0, -88.5f, 1, "", {7}, true},
-      {"corner 1 over the side hides corner 3 past the edge (3rd)", 21.5f, -88.5f, 1, "Table",
-       {7}, true},
-      {"corner 1 over the side hides corner 3 past the edge (1st)", 21.5f, -88.5f, 3, "Table",
-       {}, false},
+      {"corner 1 over the side hides corner 3 past the edge (3rd)",
+       21.5f,
+       -88.5f,
+       1,
+       "Table",
+       {7},
+       true},
+      {"corner 1 over the side hides corner 3 past the edge (1st)",
+       21.5f,
+       -88.5f,
+       3,
+       "Table",
+       {},
+       false},
       {"corner 2 over the side, 2nd attempt", -21.5f, -88.5f, 2, "Table", {}, false},
       {"a corner over the side on the 3rd attempt", 22, 0, 1, "Table", {7}, true},
       {"all corners on the table on the 3rd attempt", 0, -86, 1, "Table", {7}, true},

@@ -2,6 +2,8 @@
 // toolkit's controls is drawn and answers clicks and keys, a message box
 // closes on OK, the 3D canvas shows its scene, the display depth and the
 // pointer work, and sound reaches SDL's disk audio driver.
+#include "platform/real/real_backend.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,7 +19,6 @@
 
 #include "platform/canvas/rmcanvas.h"
 #include "platform/error.h"
-#include "platform/real/real_backend.h"
 #include "platform/sound/sound.h"
 #include "platform/toolkit/form.h"
 #include "platform/toolkit/modal.h"
@@ -46,7 +47,9 @@ bool PumpUntil(const std::function<bool()>& done, double seconds) {
   return false;
 }
 
-void Xdo(const std::string& args) { kwinta::testing::Run("xdotool " + args); }
+void Xdo(const std::string& args) {
+  kwinta::testing::Run("xdotool " + args);
+}
 
 // The X screen's size, from xwininfo.
 std::pair<int, int> ScreenSize() {
@@ -65,7 +68,9 @@ void Pump(double seconds) {
 struct Rgb {
   int r, g, b;
 };
-Rgb Split(uint32_t c) { return {int(c >> 16) & 255, int(c >> 8) & 255, int(c) & 255}; }
+Rgb Split(uint32_t c) {
+  return {int(c >> 16) & 255, int(c >> 8) & 255, int(c) & 255};
+}
 
 class RealBackendTest : public ::testing::Test {
  protected:
@@ -333,16 +338,14 @@ TEST_F(RealBackendTest, ReportsTheSixteenBitPlayBufferAndMovesThePointer) {
   EXPECT_EQ(platform::backend().SystemBpp(), 16);
   EXPECT_EQ(platform::ShowCursor(false), -1);
   EXPECT_EQ(platform::ShowCursor(true), 0);
-  platform::mouse_event(platform::MOUSEEVENTF_MOVE | platform::MOUSEEVENTF_ABSOLUTE, 32768,
-                        32768);
+  platform::mouse_event(platform::MOUSEEVENTF_MOVE | platform::MOUSEEVENTF_ABSOLUTE, 32768, 32768);
   auto [width, height] = ScreenSize();
   ASSERT_GT(width, 0);
   platform::POINT p;
   platform::GetCursorPos(p);
   EXPECT_EQ(p.x, width / 2);
   EXPECT_EQ(p.y, height / 2);
-  platform::mouse_event(platform::MOUSEEVENTF_MOVE | platform::MOUSEEVENTF_ABSOLUTE, 16384,
-                        49152);
+  platform::mouse_event(platform::MOUSEEVENTF_MOVE | platform::MOUSEEVENTF_ABSOLUTE, 16384, 49152);
   platform::GetCursorPos(p);
   EXPECT_EQ(p.x, width / 4);
   EXPECT_EQ(p.y, height * 3 / 4);
@@ -402,11 +405,10 @@ TEST(RealBackendSound, PlaysThroughTheDiskDriverAndRaisesForAMissingFile) {
     sound.SetCooperativeLevel(0, platform::DSSCL_PRIORITY);
     platform::DSBUFFERDESC desc;
     platform::WAVEFORMATEX format;
-    EXPECT_THROW(sound.CreateSoundBufferFromFile((dir / "sounds\\nothing.daw").string(), desc,
-                                                 format),
-                 platform::Error);
-    auto tone =
-        sound.CreateSoundBufferFromFile((dir / "sounds\\tone.daw").string(), desc, format);
+    EXPECT_THROW(
+        sound.CreateSoundBufferFromFile((dir / "sounds\\nothing.daw").string(), desc, format),
+        platform::Error);
+    auto tone = sound.CreateSoundBufferFromFile((dir / "sounds\\tone.daw").string(), desc, format);
     EXPECT_EQ(format.nFormatTag, 1);
     EXPECT_EQ(format.nBitsPerSample, 16);
     tone->Play(platform::DSBPLAY_DEFAULT);
