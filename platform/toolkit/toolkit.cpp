@@ -5,6 +5,7 @@
 
 #include "platform/backend.h"
 #include "platform/canvas/rmcanvas.h"
+#include "platform/play/enet_session.h"
 #include "platform/toolkit/form.h"
 #include "platform/toolkit/modal.h"
 
@@ -98,6 +99,9 @@ void Dispatch(const InputEvent& e) {
 void DoEvents() {
   std::vector<InputEvent> events;
   backend().CollectEvents(events);
+  // The network is an event source too: open sessions keep answering their
+  // peers while the game is busy in a flight or a result picture.
+  net::PumpAll();
   for (const InputEvent& e : events) Dispatch(e);
   backend().Paint();
 }
