@@ -66,7 +66,7 @@ TestBackend::TestBackend() {
 
 void TestBackend::CollectEvents(std::vector<InputEvent>& out) {
   if (++yields > yieldLimit) throw std::runtime_error("test back end: too many yields");
-  now += msPerYield;
+  now = static_cast<int32_t>(static_cast<uint32_t>(now) + static_cast<uint32_t>(msPerYield));
   if (onYield) onYield();
   while (!queue_.empty()) {
     out.push_back(std::move(queue_.front()));
