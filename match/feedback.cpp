@@ -5,29 +5,24 @@
 
 namespace kwinta {
 
-namespace {
-constexpr uint32_t kBright = 65535;
-constexpr uint32_t kDull = 49344;
-}  // namespace
-
 void VorletWindow::TurnColor() {
   if (ShootingSide == 1) {
-    lblPlayer1.foreColor = kBright;
+    lblPlayer1.foreColor = kSideToPlay;
     Label3.visible = true;
     Label4.visible = false;
   } else {
-    lblPlayer1.foreColor = kDull;
+    lblPlayer1.foreColor = kOtherSide;
     Label4.visible = true;
     Label3.visible = false;
   }
   if (ShootingSide == 2) {
     Label4.visible = true;
     Label3.visible = false;
-    lblPlayer2.foreColor = kBright;
+    lblPlayer2.foreColor = kSideToPlay;
   } else {
     Label3.visible = true;
     Label4.visible = false;
-    lblPlayer2.foreColor = kDull;
+    lblPlayer2.foreColor = kOtherSide;
   }
   Label2.caption = "Shots: " + std::to_string(ShotsLeft);
   Label1.caption = "Round: " + std::to_string(RoundNo) + " of " + std::to_string(state().NumRounds);

@@ -10,9 +10,6 @@ using platform::RGB;
 
 namespace {
 
-constexpr uint32_t kBright = 65535;  // the side to play
-constexpr uint32_t kDull = 49344;    // the other side
-
 void StatusLabel(platform::Label& label, const char* text, int left, int top, int width,
                  Alignment alignment, uint32_t colour, bool visible) {
   label.caption = text;
@@ -68,13 +65,13 @@ void VorletWindow::Design() {
   ProgressBar1.vertical = true;
   ProgressBar1.SetValue(0);
 
-  StatusLabel(lblPlayer1, "Home Team Score: 0", 104, 6, 153, Alignment::Left, kBright, true);
-  StatusLabel(Label3, "<", 248, 6, 17, Alignment::Left, kBright, false);
-  StatusLabel(Label1, "Round: 1", 278, 0, 81, Alignment::Center, kBright, true);
-  StatusLabel(Label2, "Shots: 3", 278, 16, 81, Alignment::Center, kBright, true);
-  StatusLabel(Label4, ">", 376, 6, 17, Alignment::Left, kBright, false);
-  StatusLabel(lblPlayer2, "Away Team Score: 0", 376, 6, 161, Alignment::Right, kDull, true);
-  StatusLabel(Label5, "", 4, 460, 104, Alignment::Left, kDull, true);
+  StatusLabel(lblPlayer1, "Home Team Score: 0", 104, 6, 153, Alignment::Left, kSideToPlay, true);
+  StatusLabel(Label3, "<", 248, 6, 17, Alignment::Left, kSideToPlay, false);
+  StatusLabel(Label1, "Round: 1", 278, 0, 81, Alignment::Center, kSideToPlay, true);
+  StatusLabel(Label2, "Shots: 3", 278, 16, 81, Alignment::Center, kSideToPlay, true);
+  StatusLabel(Label4, ">", 376, 6, 17, Alignment::Left, kSideToPlay, false);
+  StatusLabel(lblPlayer2, "Away Team Score: 0", 376, 6, 161, Alignment::Right, kOtherSide, true);
+  StatusLabel(Label5, "", 4, 460, 104, Alignment::Left, kOtherSide, true);
 
   const int tops[] = {112, 144, 56, 176, 88, 240, 208};
   for (int mes = 1; mes <= 7; ++mes) {

@@ -18,6 +18,10 @@ class VorletWindow : public platform::Form {
  public:
   VorletWindow();
 
+  // Label colours: bright yellow for the side to play, dull for the other.
+  static constexpr uint32_t kSideToPlay = 65535;
+  static constexpr uint32_t kOtherSide = 49344;
+
   // --- controls ---------------------------------------------------------------
   platform::RMCanvas RMCanvas1{*this, "RMCanvas1"};
   platform::ProgressBar ProgressBar1{*this, "ProgressBar1"};

@@ -416,6 +416,18 @@ struct SceneRenderer::Impl {
   }
 };
 
+int BoundColorBits() {
+  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return 0;
+  int bits = 0;
+  for (GLenum which : {GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE,
+                       GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE}) {
+    GLint size = 0;
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, which, &size);
+    bits += size;
+  }
+  return bits;
+}
+
 SceneRenderer::SceneRenderer(int width, int height) : impl_(std::make_unique<Impl>()) {
   if (width <= 0 || height <= 0) throw platform::Error("scene buffer size must be positive");
   Impl& d = *impl_;
@@ -447,15 +459,7 @@ SceneRenderer::SceneRenderer(int width, int height) : impl_(std::make_unique<Imp
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, d.depthBuffer);
   GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
   if (status == GL_FRAMEBUFFER_COMPLETE) {
-    GLint bits = 0;
-    for (GLenum which :
-         {GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE,
-          GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE}) {
-      GLint size = 0;
-      glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, which, &size);
-      bits += size;
-    }
-    d.colorBits = bits;
+    d.colorBits = BoundColorBits();
   }
 
   // A white texel stands in for "no texture", so one shader serves both.

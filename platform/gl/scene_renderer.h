@@ -10,6 +10,10 @@
 
 namespace platform::gl {
 
+// Red + green + blue + alpha bits of the bound framebuffer's first colour
+// attachment, or 0 when that framebuffer is not complete.
+int BoundColorBits();
+
 class SceneRenderer {
  public:
   SceneRenderer(int width, int height);

@@ -253,11 +253,9 @@ std::vector<FoundSession> Search(const std::string& target, const std::string& g
 }
 
 void PumpAll() {
-  // A copy: a pump never opens or closes a session, but stay safe anyway.
-  const std::vector<EnetSession*> sessions = Registry();
-  for (EnetSession* s : sessions) {
-    if (std::find(Registry().begin(), Registry().end(), s) != Registry().end()) s->Pump();
-  }
+  // Runs at every yield, so it copies nothing; a pump never opens or closes a
+  // session, and indexing stays safe even if one did.
+  for (size_t i = 0; i < Registry().size(); ++i) Registry()[i]->Pump();
 }
 
 // --- the session ----------------------------------------------------------------------
@@ -504,6 +502,16 @@ std::vector<uint8_t> EnetSession::Take() {
   throw Error("no message waiting");
 }
 
+void EnetSession::QueuePlayerCreated(int32_t id, const std::string& friendly,
+                                     const std::string& formal) {
+  DirectPlayMessage sys;
+  sys.WriteString(kSysCreatePlayer);
+  sys.WriteLong(id);
+  sys.WriteString(friendly);
+  sys.WriteString(formal);
+  QueueSystem(sys);
+}
+
 void EnetSession::QueueSystem(const DirectPlayMessage& m) {
   queue_.push_back({DPID_SYSMSG, m.Encode()});
 }
@@ -611,12 +619,7 @@ void EnetSession::HandleAtHost(Remote& remote, uint8_t kind, const std::vector<u
           SendControl(other.peer, kPlayerCreated, notice);
         }
       }
-      DirectPlayMessage sys;
-      sys.WriteString(kSysCreatePlayer);
-      sys.WriteLong(id);
-      sys.WriteString(friendly);
-      sys.WriteString(formal);
-      QueueSystem(sys);
+      QueuePlayerCreated(id, friendly, formal);
     }
   } catch (const Error&) {
     // A control packet with missing or mistyped fields is ignored.
@@ -652,12 +655,7 @@ void EnetSession::HandleAtJoiner(uint8_t kind, const std::vector<uint8_t>& body,
       const std::string friendly = m.ReadString();
       const std::string formal = m.ReadString();
       otherPlayers_.push_back(id);
-      DirectPlayMessage sys;
-      sys.WriteString(kSysCreatePlayer);
-      sys.WriteLong(id);
-      sys.WriteString(friendly);
-      sys.WriteString(formal);
-      QueueSystem(sys);
+      QueuePlayerCreated(id, friendly, formal);
     } else if (kind == kPlayerGone && joinState_ == JoinState::Admitted) {
       const int32_t id = m.ReadLong();
       otherPlayers_.erase(std::remove(otherPlayers_.begin(), otherPlayers_.end(), id),

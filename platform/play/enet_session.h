@@ -112,6 +112,7 @@ class EnetSession : public SessionLink {
   void SendControl(_ENetPeer* peer, uint8_t kind, const DirectPlayMessage& fields);
   void SendRaw(_ENetPeer* peer, const std::vector<uint8_t>& packet);
   void QueueSystem(const DirectPlayMessage& m);
+  void QueuePlayerCreated(int32_t id, const std::string& friendly, const std::string& formal);
   int32_t RemotePlayers() const;
   Remote* FindRemote(_ENetPeer* peer);
   bool WaitFor(const std::function<bool()>& done, int32_t timeoutMs);
