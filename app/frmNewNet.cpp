@@ -185,14 +185,19 @@ void NewNetWindow::LoadSounds() {
 }
 
 void NewNetWindow::Form_QueryClose() {
-  if (!frmVorlet().Loaded()) Unload();
+  if (!MatchRunning()) Unload();
 }
 
 void NewNetWindow::Check1_Click() {
   state().SceneryOn = (Check1.value != 0);
 }
 
+bool NewNetWindow::MatchRunning() {
+  return frmVorlet().Loaded();
+}
+
 void NewNetWindow::StartLocalMatch(const char* mode) {
+  if (MatchRunning()) return;
   Hide();
   state().GameMode = mode;
   // A failed Join leaves the turn with the local side, which would hand the

@@ -73,6 +73,9 @@ class NewNetWindow : public platform::Form {
   void Form_Load() override;
 
  private:
+  // A network match keeps this window live beneath the play window; its
+  // buttons then leave the match and its session alone.
+  static bool MatchRunning();
   void StartLocalMatch(const char* mode);
   void SoundFailed();
   void LoadSounds();

@@ -22,12 +22,6 @@ constexpr const char* kCreateFailed =
     "that you entered a Session Name and that you have the latest DirectX Drivers installed.";
 constexpr const char* kJoinFailed = "You must select a game to join.";
 
-// While a match runs the start-up window stays live beneath the play window;
-// its lobby buttons then leave the session of the match alone.
-bool MatchRunning() {
-  return frmVorlet().Loaded();
-}
-
 platform::DirectPlay4& DPlay() {
   if (!state().DPlay) throw platform::Error("no DirectPlay object");
   return *state().DPlay;

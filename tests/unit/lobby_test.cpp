@@ -3,6 +3,7 @@
 // process: the button states, the list lines, the host's wait and its
 // cancelling, joining, and the three failure messages.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -513,6 +514,53 @@ TEST_F(LobbyTest, TheLobbyLeavesARunningMatchAlone) {
   EXPECT_TRUE(b->boxes.empty());
   w().cmdConnect.enabled = before.connect;
   EXPECT_EQ(Now(), before);
+}
+
+// A joined match runs with the start-up window beneath it; its menu buttons
+// must not start a local match in the middle of it.
+TEST_F(LobbyTest, TheMenuButtonsLeaveARunningNetworkMatchAlone) {
+  Host h = Game("TAKW0");
+  EXPECT_FALSE(ConnectTo(h.Address()));
+  b->SelectItem(w().lstSessions, 0);
+  platform::DoEvents();
+  b->onCanvasRender = nullptr;
+
+  struct Snapshot {
+    std::string mode;
+    bool localTurn, isHost, startUpVisible, playLoaded, playVisible;
+    bool operator==(const Snapshot&) const = default;
+  };
+  auto now = [&] {
+    return Snapshot{state().GameMode, state().LocalTurn,    state().IsHost,
+                    w().Visible(),    frmVorlet().Loaded(), frmVorlet().Visible()};
+  };
+  struct Stop {};
+  std::optional<Snapshot> before;
+  size_t windowEvents = 0;
+  int yields = 0;
+  b->onYield = [&] {
+    ++yields;
+    if (yields == 20) {
+      before = now();
+      windowEvents = b->windowLog.size();
+      // Queued now, handled by this very yield inside the match's loop.
+      b->Click(w().Command1);
+      b->Click(w().Command2);
+    }
+    if (yields == 200) throw Stop{};
+  };
+  b->Click(w().cmdJoin);
+  EXPECT_THROW(platform::DoEvents(), Stop);
+  b->onYield = nullptr;
+
+  ASSERT_TRUE(before.has_value()) << "the match never ran";
+  EXPECT_EQ(before->mode, "INET");
+  EXPECT_TRUE(before->startUpVisible && before->playLoaded && before->playVisible);
+  const Snapshot after = now();
+  EXPECT_TRUE(after == *before) << "mode " << after.mode << ", local turn " << after.localTurn
+                                << ", start-up window shown " << after.startUpVisible;
+  EXPECT_EQ(b->windowLog.size(), windowEvents) << "a window was shown or hidden";
+  EXPECT_TRUE(b->boxes.empty());
 }
 
 }  // namespace
