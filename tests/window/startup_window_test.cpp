@@ -3,7 +3,10 @@
 // heard (through SDL's disk audio driver).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -55,16 +58,27 @@ TEST(StartupWindow, DrawsTheMenuOpensControlsAndPlaysTheMenuSounds) {
   EXPECT_TRUE(game.Running()) << "closing the window must not end the program";
 
   game.Stop();
-  // Whatever the mixer's format, silence is all zero bytes.
+  // The mix is 16-bit stereo, interleaved. Silence is all zero bytes; a
+  // channel held at full scale for consecutive frames is the mixer clipping.
   std::ifstream in(audio, std::ios::binary);
   std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
   ASSERT_GT(bytes.size(), 10000u) << "nothing was played";
-  size_t loud = 0;
+  size_t loud = 0, clippedRuns = 0;
+  int peak = 0;
+  int held[2] = {0, 0};  // frames in a row at full scale, per channel
   for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    int16_t sample = int16_t(uint8_t(bytes[i]) | (uint8_t(bytes[i + 1]) << 8));
-    loud += std::abs(sample) > 500;
+    int sample = int16_t(uint8_t(bytes[i]) | (uint8_t(bytes[i + 1]) << 8));
+    int magnitude = std::abs(sample);
+    loud += magnitude > 500;
+    peak = std::max(peak, magnitude);
+    int& run = held[(i / 2) % 2];
+    run = magnitude >= 32767 ? run + 1 : 0;
+    clippedRuns += run == 2;
   }
   EXPECT_GT(loud, bytes.size() / 200) << "the menu sounds were silent";
+  EXPECT_EQ(clippedRuns, 0u) << "the menu sounds clip (peak " << peak << ")";
+  std::printf("menu sounds: %zu bytes captured, peak sample %d (%.1f dBFS)\n", bytes.size(), peak,
+              20 * std::log10(std::max(peak, 1) / 32768.0));
 }
 
 }  // namespace
