@@ -169,7 +169,10 @@ make_papers() {
 }
 
 # ================================================================= help panels
-# A dark panel with a title, a body and "click to continue".
+# A dark panel with a title, a body and "click to continue"; 256-colour
+# palette pictures, dithered so that the gradient behind the text stays smooth.
+PANEL=(-dither FloydSteinberg -colors 256)
+
 make_controls() {
   local rows=(
     "Move mouse|Aims the shot. The aim turns opposite to the mouse's motion: move the mouse right and the shot turns to the left."
@@ -200,7 +203,7 @@ make_controls() {
     -gravity northwest -fill '#7aa0c8' -draw "rectangle 170,52 326,53" \
     "${args[@]}" \
     -fill '#c8d8e8' -font "$OBLIQUE" -pointsize 13 -gravity south -annotate +0+16 'click to continue' \
-    -alpha off -depth 8 "${SAVE[@]}" "$out/controls.png"
+    -alpha off -depth 8 "${PANEL[@]}" "${SAVE[@]}" "PNG8:$out/controls.png"
 }
 
 make_background() {
@@ -226,7 +229,7 @@ them for the extra point. Kwinta brings the lunch-break classic to your computer
     \( +size -size 446x -background none -fill '#f4ecdc' -font "$SERIF" -pointsize 13 -interline-spacing 1 \
        caption:"$story" \) -geometry +24+66 -composite \
     -fill '#e8d8b8' -font "$OBLIQUE" -pointsize 13 -gravity south -annotate +0+16 'click to continue' \
-    -alpha off -depth 8 "${SAVE[@]}" "$out/background.png"
+    -alpha off -depth 8 "${PANEL[@]}" "${SAVE[@]}" "PNG8:$out/background.png"
 }
 
 # ============================================================ result pictures
