@@ -4,6 +4,7 @@
 
 #include "app/state.h"
 #include "app/windows.h"
+#include "builtin_content.h"
 #include "net/module1.h"
 #include "platform/error.h"
 #include "platform/toolkit/toolkit.h"
@@ -47,7 +48,7 @@ void NewNetWindow::Design() {
   caption = "Kwinta V1.01";
   clientWidth = 640;
   clientHeight = 480;
-  picture = "pics/startup.png";
+  picture = content::pics_startup_png;
   centred = true;
   backColor = RGB(16, 40, 32);
 

@@ -1,19 +1,17 @@
 #include "app/info_windows.h"
 
-#include <fstream>
-#include <sstream>
-
+#include "builtin_content.h"
 #include "platform/toolkit/toolkit.h"
 
 namespace kwinta {
 
 PictureWindow::PictureWindow(std::string name, std::string caption, int width, int height,
-                             std::string picture, platform::BorderStyle border)
+                             std::string_view picture, platform::BorderStyle border)
     : Form(std::move(name)),
       designCaption_(std::move(caption)),
       designWidth_(width),
       designHeight_(height),
-      designPicture_(std::move(picture)),
+      designPicture_(picture),
       designBorder_(border) {}
 
 void PictureWindow::Design() {
@@ -40,10 +38,7 @@ void TextWindow::Design() {
   backColor = platform::RGB(212, 208, 200);
 
   RichTextBox1.Move(8, 8, 554, 358);
-  std::ifstream in(platform::AppPath() + "/readme.txt");
-  std::stringstream text;
-  text << in.rdbuf();
-  RichTextBox1.text = text.str();
+  RichTextBox1.text = content::readme_txt;
   RichTextBox1.onGotFocus = [this] { RichTextBox1_FocusRedirect(); };
 
   Command1.Move(225, 374, 120, 30);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/toolkit/controls.h"
 #include "platform/toolkit/form.h"
@@ -14,8 +15,8 @@ namespace kwinta {
 // anywhere closes it.
 class PictureWindow : public platform::Form {
  public:
-  PictureWindow(std::string name, std::string caption, int width, int height, std::string picture,
-                platform::BorderStyle border);
+  PictureWindow(std::string name, std::string caption, int width, int height,
+                std::string_view picture, platform::BorderStyle border);
   void Form_Click() override;
 
  protected:
@@ -24,7 +25,7 @@ class PictureWindow : public platform::Form {
  private:
   const std::string designCaption_;
   const int designWidth_, designHeight_;
-  const std::string designPicture_;
+  const std::string_view designPicture_;
   const platform::BorderStyle designBorder_;
 };
 

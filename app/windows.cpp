@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "builtin_content.h"
+
 namespace kwinta {
 
 namespace {
@@ -11,16 +13,17 @@ using platform::BorderStyle;
 struct Windows {
   NewNetWindow newNet;
   VorletWindow vorlet;
-  PictureWindow home{"frmHome", "Home Team Wins!!", 300,
-                     231,       "pics/home.png",    BorderStyle::FixedToolWindow};
-  PictureWindow away{"frmAway", "Away Team Wins!!", 300,
-                     231,       "pics/away.png",    BorderStyle::FixedToolWindow};
-  PictureWindow tie{"frmTie", "It's All Tied Up!", 298,
-                    226,      "pics/tie.png",      BorderStyle::FixedToolWindow};
-  PictureWindow controls{"frmControls", "Controls",          497,
-                         399,           "pics/controls.png", BorderStyle::FixedSingle};
-  PictureWindow background{"frmBackground",         "Background", 493, 398, "pics/background.png",
-                           BorderStyle::FixedSingle};
+  PictureWindow home{"frmHome", "Home Team Wins!!",     300,
+                     231,       content::pics_home_png, BorderStyle::FixedToolWindow};
+  PictureWindow away{"frmAway", "Away Team Wins!!",     300,
+                     231,       content::pics_away_png, BorderStyle::FixedToolWindow};
+  PictureWindow tie{"frmTie", "It's All Tied Up!",   298,
+                    226,      content::pics_tie_png, BorderStyle::FixedToolWindow};
+  PictureWindow controls{"frmControls",           "Controls", 497, 399, content::pics_controls_png,
+                         BorderStyle::FixedSingle};
+  PictureWindow background{
+      "frmBackground",         "Background", 493, 398, content::pics_background_png,
+      BorderStyle::FixedSingle};
   TextWindow text;
 };
 

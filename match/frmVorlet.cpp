@@ -1,6 +1,9 @@
 #include "match/frmVorlet.h"
 
+#include <string_view>
+
 #include "app/state.h"
+#include "builtin_content.h"
 #include "platform/error.h"
 
 namespace kwinta {
@@ -41,7 +44,7 @@ void VorletWindow::Design() {
   caption = "Kwinta V1.01";
   clientWidth = 640;
   clientHeight = 480;
-  picture = "pics/play.png";
+  picture = content::pics_play_png;
   centred = true;
   backColor = RGB(8, 16, 24);
 
@@ -74,10 +77,14 @@ void VorletWindow::Design() {
   StatusLabel(Label5, "", 4, 460, 104, Alignment::Left, kOtherSide, true);
 
   const int tops[] = {112, 144, 56, 176, 88, 240, 208};
+  const std::string_view pictures[] = {content::pics_result1_png, content::pics_result2_png,
+                                       content::pics_result3_png, content::pics_result4_png,
+                                       content::pics_result5_png, content::pics_result6_png,
+                                       content::pics_result7_png};
   for (int mes = 1; mes <= 7; ++mes) {
     platform::PictureBox& box = Picture(mes);
     box.Move(432, tops[mes - 1], 201, 177);
-    box.picture = "pics/result" + std::to_string(mes) + ".png";
+    box.picture = pictures[mes - 1];
     box.visible = false;
   }
 }

@@ -346,7 +346,7 @@ void DrawProgressBar(const ProgressBar& bar, ImVec2 origin) {
   }
 }
 
-void DrawPicture(const std::string& picture, ImVec2 a, ImVec2 b, DrawContext& dc) {
+void DrawPicture(std::string_view picture, ImVec2 a, ImVec2 b, DrawContext& dc) {
   if (picture.empty()) return;
   const Picture& p = dc.pictures.Get(picture);
   if (!p.texture) return;

@@ -288,7 +288,7 @@ RealBackend::RealBackend() {
   gl_->MakeCurrent();
   SDL_GL_SetSwapInterval(0);
   fonts_.Build();
-  pictures_ = std::make_unique<PictureCache>(folder_);
+  pictures_ = std::make_unique<PictureCache>();
 }
 
 RealBackend::~RealBackend() {

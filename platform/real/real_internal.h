@@ -47,16 +47,14 @@ struct Picture {
   ImTextureID Id() const { return reinterpret_cast<ImTextureID>(intptr_t(texture)); }
 };
 
-// Pictures by their path relative to the program's folder, loaded once.
+// Textures of the pictures built into the program, made once per image.
 class PictureCache {
  public:
-  explicit PictureCache(std::string folder) : folder_(std::move(folder)) {}
-  const Picture& Get(const std::string& relative);  // texture 0 when unreadable
+  const Picture& Get(std::string_view encoded);  // texture 0 when undecodable
   void Release();
 
  private:
-  std::string folder_;
-  std::map<std::string, Picture> pictures_;
+  std::map<const char*, Picture> pictures_;
 };
 
 // An SDL window with its own Dear ImGui context. Input for it waits in

@@ -74,19 +74,16 @@ ImFont* Fonts::Nearest(const std::vector<ImFont*>& fonts, float px) {
   return best;
 }
 
-const Picture& PictureCache::Get(const std::string& relative) {
-  auto it = pictures_.find(relative);
+const Picture& PictureCache::Get(std::string_view encoded) {
+  auto it = pictures_.find(encoded.data());
   if (it != pictures_.end()) return it->second;
-  Picture& p = pictures_[relative];
-  std::string path = relative;
-  for (char& ch : path) {
-    if (ch == '\\') ch = '/';
-  }
-  if (path.empty() || path.front() != '/') path = folder_ + "/" + path;
+  Picture& p = pictures_[encoded.data()];
   int n = 0;
-  unsigned char* rgba = stbi_load(path.c_str(), &p.width, &p.height, &n, 4);
+  unsigned char* rgba =
+      stbi_load_from_memory(reinterpret_cast<const unsigned char*>(encoded.data()),
+                            int(encoded.size()), &p.width, &p.height, &n, 4);
   if (rgba == nullptr) {
-    std::fprintf(stderr, "kwinta: can't read the picture %s\n", path.c_str());
+    std::fprintf(stderr, "kwinta: can't decode a picture: %s\n", stbi_failure_reason());
     p.width = p.height = 0;
     return p;
   }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -127,7 +128,8 @@ class PictureBox : public Control {
  public:
   PictureBox(Form& owner, std::string name)
       : Control(owner, std::move(name), ControlKind::PictureBox) {}
-  std::string picture;  // image file, relative to the program's folder
+  // The encoded image (PNG or BMP) built into the program; empty: none.
+  std::string_view picture;
 };
 
 // Rich text in a small markup: "# " title, "## " heading, "### " sub-heading,

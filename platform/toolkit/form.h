@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/toolkit/controls.h"
@@ -40,7 +41,8 @@ class Form {
   const std::string name;
   std::string caption;
   int clientWidth = 320, clientHeight = 240;
-  std::string picture;  // background image, relative to the program's folder
+  // The background image (PNG or BMP) built into the program; empty: none.
+  std::string_view picture;
   BorderStyle border = BorderStyle::FixedSingle;
   bool centred = true;
   uint32_t backColor = RGB(192, 192, 192);

@@ -1,6 +1,10 @@
 // The picture and read-me windows: opened modally from the menu, closed by a
-// click or by "Continue..", each loaded afresh.
+// click or by "Continue..", each loaded afresh, their content built into the
+// program.
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/toolkit/toolkit.h"
 #include "support/game_fixture.h"
@@ -14,16 +18,48 @@ struct PictureCase {
   const char* caption;
   int width, height;
   platform::BorderStyle border;
+  int pictureWidth, pictureHeight;
 };
+
+void PrintTo(const PictureCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+// What a PNG's header says about the image.
+struct PngHeader {
+  uint32_t width, height;
+  int colourType;  // 3: palette, at most 256 colours
+};
+
+std::optional<PngHeader> ReadPngHeader(std::string_view png) {
+  using namespace std::string_view_literals;
+  if (png.size() < 33 || png.substr(0, 8) != "\x89PNG\r\n\x1a\n"sv || png.substr(12, 4) != "IHDR") {
+    return std::nullopt;
+  }
+  auto be32 = [&](size_t at) {
+    uint32_t v = 0;
+    for (size_t i = 0; i < 4; ++i) v = (v << 8) | uint8_t(png[at + i]);
+    return v;
+  };
+  return PngHeader{be32(16), be32(20), uint8_t(png[25])};
+}
+
+// A program folder that doesn't exist: what the windows show can't come from
+// files beside the program.
+constexpr const char* kNoFolder = "/nonexistent/kwinta";
 
 class PictureWindowTest : public GameTest, public ::testing::WithParamInterface<PictureCase> {};
 
 TEST_P(PictureWindowTest, ShowsModallyAndAClickClosesIt) {
   const PictureCase& c = GetParam();
   PictureWindow& w = c.window();
+  b->programFolder = kNoFolder;
   int yieldsWhileOpen = 0;
+  std::optional<PngHeader> picture;
   b->onYield = [&] {
-    if (w.Visible() && ++yieldsWhileOpen == 3) b->ClickForm(w);
+    if (!w.Visible()) return;
+    picture = ReadPngHeader(w.picture);
+    if (++yieldsWhileOpen == 3) b->ClickForm(w);
   };
   w.ShowModal();  // returns only once the click closed it
   EXPECT_FALSE(w.Loaded());
@@ -36,18 +72,26 @@ TEST_P(PictureWindowTest, ShowsModallyAndAClickClosesIt) {
   EXPECT_TRUE(w.Controls().empty());
   std::string shown = "show " + w.name, unloaded = "unload " + w.name;
   EXPECT_EQ(b->windowLog, (std::vector<std::string>{shown, unloaded}));
+  ASSERT_TRUE(picture) << "the window shows no built-in PNG picture";
+  EXPECT_EQ(picture->width, uint32_t(c.pictureWidth));
+  EXPECT_EQ(picture->height, uint32_t(c.pictureHeight));
+  EXPECT_EQ(picture->colourType, 3) << "a palette picture of at most 256 colours";
 }
 
 using platform::BorderStyle;
-INSTANTIATE_TEST_SUITE_P(
-    Windows, PictureWindowTest,
-    ::testing::Values(
-        PictureCase{"Home", frmHome, "Home Team Wins!!", 300, 231, BorderStyle::FixedToolWindow},
-        PictureCase{"Away", frmAway, "Away Team Wins!!", 300, 231, BorderStyle::FixedToolWindow},
-        PictureCase{"Tie", frmTie, "It's All Tied Up!", 298, 226, BorderStyle::FixedToolWindow},
-        PictureCase{"Controls", frmControls, "Controls", 497, 399, BorderStyle::FixedSingle},
-        PictureCase{"Background", frmBackground, "Background", 493, 398, BorderStyle::FixedSingle}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Windows, PictureWindowTest,
+                         ::testing::Values(PictureCase{"Home", frmHome, "Home Team Wins!!", 300,
+                                                       231, BorderStyle::FixedToolWindow, 300, 300},
+                                           PictureCase{"Away", frmAway, "Away Team Wins!!", 300,
+                                                       231, BorderStyle::FixedToolWindow, 300, 300},
+                                           PictureCase{"Tie", frmTie, "It's All Tied Up!", 298, 226,
+                                                       BorderStyle::FixedToolWindow, 300, 300},
+                                           PictureCase{"Controls", frmControls, "Controls", 497,
+                                                       399, BorderStyle::FixedSingle, 500, 400},
+                                           PictureCase{"Background", frmBackground, "Background",
+                                                       493, 398, BorderStyle::FixedSingle, 500,
+                                                       400}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 using InfoWindowTest = GameTest;
 
@@ -107,13 +151,14 @@ TEST_F(InfoWindowTest, ReadMeHandsTheFocusToContinueSoEnterClosesIt) {
 }
 
 TEST_F(InfoWindowTest, ReadMeHoldsTheTitleContentsAndAllSections) {
+  b->programFolder = kNoFolder;
   TextWindow& w = frmText();
   b->onYield = [&] {
     if (w.Visible()) b->Click(w.Command1);
   };
   w.ShowModal();
   const std::string& text = w.RichTextBox1.text;
-  ASSERT_FALSE(text.empty()) << "readme.txt must be next to the executable";
+  ASSERT_FALSE(text.empty()) << "the read-me is built into the program";
   EXPECT_EQ(text.rfind("# ", 0), 0u) << "the document opens with its title line";
   for (const char* section : {"Introduction", "Controls", "single computer", "multiplayer",
                               "Internet", "Notes", "Polling...", "What's my IP address?"}) {

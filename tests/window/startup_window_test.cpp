@@ -1,6 +1,6 @@
 // The real program under an X server: the start-up window is drawn with its
-// controls, an information window opens and closes, and the menu sounds are
-// heard (through SDL's disk audio driver).
+// controls, the two picture windows open and close, and the menu sounds are
+// heard, unclipped (through SDL's disk audio driver).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,7 +25,7 @@ fs::path ShotDir() {
   return dir;
 }
 
-TEST(StartupWindow, DrawsTheMenuOpensControlsAndPlaysTheMenuSounds) {
+TEST(StartupWindow, DrawsTheMenuAndItsPicturesAndPlaysTheMenuSoundsUnclipped) {
   if (!HaveDisplay()) GTEST_SKIP() << "no X display";
   fs::path audio = ShotDir() / "startup_audio.raw";
   fs::remove(audio);
@@ -45,17 +45,31 @@ TEST(StartupWindow, DrawsTheMenuOpensControlsAndPlaysTheMenuSounds) {
   // panel around it, and its caption adds several shades inside it.
   EXPECT_GT(shot.DistinctColours(24, 156, 131, 26), 8);
 
-  ClickAt(box->x + 24 + 43, box->y + 190 + 13);  // "Controls"
-  auto controls = WaitForWindow("Controls", 15);
-  ASSERT_TRUE(controls) << "the controls window never appeared";
-  EXPECT_EQ(controls->width, 497);
-  EXPECT_EQ(controls->height, 399);
-  std::this_thread::sleep_for(std::chrono::milliseconds(800));
-  Image panel = Screenshot((ShotDir() / "controls.png").string(), controls);
-  EXPECT_GT(panel.DistinctColours(0, 0, panel.width, panel.height), 20);
-  ClickAt(controls->x + 250, controls->y + 200);
-  EXPECT_TRUE(WaitForWindowGone("Controls", 15));
-  EXPECT_TRUE(game.Running()) << "closing the window must not end the program";
+  // The two picture windows of the menu, drawn from the pictures built into
+  // the program (none lies beside it).
+  struct PictureWindow {
+    const char* caption;
+    int buttonX, buttonY;  // the middle of its menu button
+    int width, height;
+    const char* shot;
+  };
+  for (const PictureWindow& p :
+       {PictureWindow{"Controls", 67, 203, 497, 399, "controls.png"},
+        PictureWindow{"Background", 159, 203, 493, 398, "background.png"}}) {
+    SCOPED_TRACE(p.caption);
+    EXPECT_FALSE(fs::exists(fs::path(KWINTA_BIN_DIR) / "pics"));
+    ClickAt(box->x + p.buttonX, box->y + p.buttonY);
+    auto window = WaitForWindow(p.caption, 15);
+    ASSERT_TRUE(window) << "the window never appeared";
+    EXPECT_EQ(window->width, p.width);
+    EXPECT_EQ(window->height, p.height);
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    Image panel = Screenshot((ShotDir() / p.shot).string(), window);
+    EXPECT_GT(panel.DistinctColours(0, 0, panel.width, panel.height), 20) << "no picture";
+    ClickAt(window->x + 250, window->y + 200);
+    EXPECT_TRUE(WaitForWindowGone(p.caption, 15));
+    EXPECT_TRUE(game.Running()) << "closing the window must not end the program";
+  }
 
   game.Stop();
   // The mix is 16-bit stereo, interleaved. Silence is all zero bytes; a
