@@ -36,7 +36,8 @@ class Backend {
 
   virtual void MessageBox(const std::string& prompt, int style, const std::string& title) = 0;
 
-  // Depth in bits per pixel of the buffer the play view renders into.
+  // Depth in bits per pixel of the buffer the play view renders into; 0 when
+  // the display can't be drawn on at all.
   virtual int SystemBpp() = 0;
 
   virtual int ShowCursor(bool show) = 0;

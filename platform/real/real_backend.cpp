@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <map>
 #include <set>
@@ -230,6 +231,7 @@ class RealBackend : public Backend {
   bool NeedsFrame(FormSurface& w, uint32_t now);
   void DrawFormWindow(FormSurface& w);
   bool DrawBox(Surface& box, const std::string& prompt, int style, float wrap);
+  void PlainMessageBox(const std::string& prompt, int style, const std::string& title);
   unsigned CanvasTexture(const Control& canvas);
   CanvasData* Data(const RMCanvas& canvas);
 
@@ -279,10 +281,12 @@ RealBackend::RealBackend() {
   gl_->helper = SDL_CreateWindow("kwinta-gl", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
   if (gl_->helper) gl_->context = SDL_GL_CreateContext(gl_->helper);
   if (!gl_->context) {
-    std::string why = SDL_GetError();
+    // A display we can't draw on (no GLX, an 8-bit X server): the game's
+    // display test finds no depth and says so in a box that needs no OpenGL.
+    std::fprintf(stderr, "kwinta: can't start OpenGL 3.3: %s\n", SDL_GetError());
     if (gl_->helper) SDL_DestroyWindow(gl_->helper);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    throw Error("can't start OpenGL 3.3: " + why);
+    gl_->helper = nullptr;
+    return;
   }
   gl_->alive = true;
   gl_->MakeCurrent();
@@ -294,6 +298,10 @@ RealBackend::RealBackend() {
 RealBackend::~RealBackend() {
   for (auto& w : windows_) DestroySurface(*w);
   windows_.clear();
+  if (!gl_->alive) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return;
+  }
   gl_->MakeCurrent();
   pictures_->Release();
   fonts_.Release();
@@ -340,6 +348,7 @@ Form* RealBackend::BlockingModal(const FormSurface& w) {
 
 void RealBackend::CreateSurface(Surface& s, const std::string& title, int x, int y, int w, int h,
                                 uint32_t flags) {
+  if (!gl_->alive) throw Error("can't draw a window on this display");
   s.window =
       SDL_CreateWindow(title.c_str(), x, y, w, h, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | flags);
   if (!s.window) throw Error(std::string("can't open a window: ") + SDL_GetError());
@@ -828,7 +837,29 @@ bool RealBackend::DrawBox(Surface& box, const std::string& prompt, int style, fl
   return clicked;
 }
 
+// Without OpenGL, SDL's own box; failing that (no display at all), stderr.
+void RealBackend::PlainMessageBox(const std::string& prompt, int style, const std::string& title) {
+  uint32_t flags = 0;
+  switch (style & 0x70) {
+    case 16:
+      flags = SDL_MESSAGEBOX_ERROR;
+      break;
+    case 48:
+      flags = SDL_MESSAGEBOX_WARNING;
+      break;
+    case 64:
+      flags = SDL_MESSAGEBOX_INFORMATION;
+      break;
+    default:
+      break;
+  }
+  if (SDL_ShowSimpleMessageBox(flags, title.c_str(), prompt.c_str(), nullptr) != 0) {
+    std::fprintf(stderr, "kwinta: %s: %s\n", title.c_str(), prompt.c_str());
+  }
+}
+
 void RealBackend::MessageBox(const std::string& prompt, int style, const std::string& title) {
+  if (!gl_->alive) return PlainMessageBox(prompt, style, title);
   if (inFrame_) return;  // never happens: handlers run outside frames
   ImFont* font = fonts_.Control();
   const float wrap = 380;
@@ -925,6 +956,7 @@ void RealBackend::MessageBox(const std::string& prompt, int style, const std::st
 // --- display depth, pointer --------------------------------------------------------
 
 int RealBackend::SystemBpp() {
+  if (!gl_->alive) return 0;  // nothing can be drawn: no depth at all
   if (bpp_ >= 0) return bpp_;
   gl_->MakeCurrent();
   GLint oldFramebuffer = 0;
@@ -1010,6 +1042,7 @@ CanvasData* RealBackend::Data(const RMCanvas& canvas) {
 }
 
 void RealBackend::CanvasInit(RMCanvas& canvas) {
+  if (!gl_->alive) throw Error("can't draw a canvas on this display");
   gl_->MakeCurrent();
   auto data = std::make_shared<CanvasData>();
   data->shared = gl_;

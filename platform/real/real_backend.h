@@ -9,7 +9,9 @@
 namespace platform::real {
 
 // Starts SDL (video, audio lazily) and returns the back end; raises
-// platform::Error when no display can be opened.
+// platform::Error when no display can be opened. On a display it can't draw
+// on (OpenGL won't start) the back end still runs, so that the game can say
+// why it stops: the depth reads 0 and message boxes are SDL's own.
 std::unique_ptr<Backend> CreateBackend();
 
 }  // namespace platform::real

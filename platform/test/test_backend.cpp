@@ -75,6 +75,7 @@ void TestBackend::CollectEvents(std::vector<InputEvent>& out) {
 }
 
 void TestBackend::FormShown(Form& form) {
+  if (displayUnusable) throw Error("can't draw a window on this display");
   windowLog.push_back("show " + form.name);
 }
 void TestBackend::FormHidden(Form& form) {

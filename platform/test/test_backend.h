@@ -26,6 +26,9 @@ class TestBackend : public Backend {
   double timer = 43200.5;           // seconds since midnight, for seeding
   std::string programFolder;        // default: the folder of the test executable
   int bpp = 16;
+  // A display that can't be drawn on (OpenGL won't start), as the real back
+  // end reports it: the depth reads 0 and showing a window fails.
+  bool displayUnusable = false;
   bool noSoundDevice = false;
   bool refuseCooperativeLevel = false;
   std::set<std::string> missingSoundFiles;  // base names, e.g. "wis3.daw"
@@ -79,7 +82,7 @@ class TestBackend : public Backend {
   void FormUnloaded(Form& form) override;
   void RepaintNow(Form&) override { ++repaints; }
   void MessageBox(const std::string& prompt, int style, const std::string& title) override;
-  int SystemBpp() override { return bpp; }
+  int SystemBpp() override { return displayUnusable ? 0 : bpp; }
   int ShowCursor(bool show) override { return cursorCount += show ? 1 : -1; }
   void GetCursorPos(int32_t& x, int32_t& y) override {
     x = cursorX;

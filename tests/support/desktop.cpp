@@ -1,5 +1,7 @@
 #include "support/desktop.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,11 +51,11 @@ std::optional<WindowBox> FindWindow(const std::string& name) {
     if (line.find(quoted) == std::string::npos) continue;
     std::smatch m;
     if (!std::regex_search(line, m, geometry)) continue;
-    WindowBox box{std::stoi(m[5]), std::stoi(m[6]), std::stoi(m[1]), std::stoi(m[2])};
-    if (box.width <= 1 || box.height <= 1) continue;
-    // Only mapped windows count.
     std::string id =
         line.substr(line.find("0x"), line.find(' ', line.find("0x")) - line.find("0x"));
+    WindowBox box{std::stoi(m[5]), std::stoi(m[6]), std::stoi(m[1]), std::stoi(m[2]), id};
+    if (box.width <= 1 || box.height <= 1) continue;
+    // Only mapped windows count.
     if (Run("xwininfo -id " + id + " 2>/dev/null").find("IsViewable") == std::string::npos) {
       continue;
     }
@@ -85,6 +87,10 @@ bool WaitForWindowGone(const std::string& name, double seconds) {
 void ClickAt(int x, int y) {
   Run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) +
       " sleep 0.1 mousedown 1 sleep 0.1 mouseup 1");
+}
+
+void PressKey(const WindowBox& window, const std::string& key) {
+  Run("xdotool key --window " + window.id + " " + key + " 2>/dev/null");
 }
 
 uint32_t Image::At(int x, int y) const {
@@ -135,10 +141,19 @@ bool GameProcess::Running() {
   if (pid_ <= 0) return false;
   int status;
   if (waitpid(pid_, &status, WNOHANG) == pid_) {
+    if (WIFEXITED(status)) exitStatus_ = WEXITSTATUS(status);
     pid_ = -1;
     return false;
   }
   return true;
+}
+
+std::optional<int> GameProcess::WaitForExit(double seconds) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (Running() && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return Running() ? std::nullopt : exitStatus_;
 }
 
 void GameProcess::Stop() {
@@ -152,6 +167,52 @@ void GameProcess::Stop() {
     waitpid(pid_, nullptr, 0);
   }
   pid_ = -1;
+}
+
+PrivateDisplay::PrivateDisplay(const std::vector<std::string>& serverArgs) {
+  // Xvfb picks a free display number itself and writes it to the pipe.
+  int fds[2];
+  if (pipe(fds) != 0) return;
+  pid_ = fork();
+  if (pid_ == 0) {
+    close(fds[0]);
+    int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    std::vector<std::string> args = {"Xvfb",      "-displayfd", std::to_string(fds[1]),
+                                     "-screen",   "0",          "1024x768x24",
+                                     "-nolisten", "tcp"};
+    args.insert(args.end(), serverArgs.begin(), serverArgs.end());
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execvp("Xvfb", argv.data());
+    _exit(127);
+  }
+  close(fds[1]);
+  std::string number;
+  pollfd p{fds[0], POLLIN, 0};
+  char ch;
+  while (pid_ > 0 && poll(&p, 1, 10000) > 0 && read(fds[0], &ch, 1) == 1 && ch != '\n') {
+    number += ch;
+  }
+  close(fds[0]);
+  if (number.empty()) return;
+  name_ = ":" + number;
+  if (const char* d = std::getenv("DISPLAY")) previous_ = d;
+  setenv("DISPLAY", name_.c_str(), 1);
+}
+
+PrivateDisplay::~PrivateDisplay() {
+  if (Ok() && previous_) {
+    setenv("DISPLAY", previous_->c_str(), 1);
+  } else if (Ok()) {
+    unsetenv("DISPLAY");
+  }
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
 }
 
 }  // namespace kwinta::testing

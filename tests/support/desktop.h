@@ -16,12 +16,15 @@ std::string Run(const std::string& command);  // stdout of a shell command
 
 struct WindowBox {
   int x = 0, y = 0, width = 0, height = 0;
+  std::string id;  // the X window id, "0x..."
 };
 // Waits up to `seconds` for a mapped window named exactly `name`.
 std::optional<WindowBox> WaitForWindow(const std::string& name, double seconds);
 // Waits up to `seconds` until no mapped window is named `name`.
 bool WaitForWindowGone(const std::string& name, double seconds);
 void ClickAt(int x, int y);
+// Sends a key (an X key name such as "Return") to the window.
+void PressKey(const WindowBox& window, const std::string& key);
 
 struct Image {
   int width = 0, height = 0;
@@ -40,9 +43,29 @@ class GameProcess {
   bool Running();
   void Stop();  // SIGTERM, then SIGKILL
   pid_t pid() const { return pid_; }
+  // Waits up to `seconds` for the program to end by itself; its exit status,
+  // or nothing when it is still running or was stopped by a signal.
+  std::optional<int> WaitForExit(double seconds);
 
  private:
   pid_t pid_ = -1;
+  std::optional<int> exitStatus_;
+};
+
+// An X server of the test's own (Xvfb on a free display number) with extra
+// server arguments, e.g. {"-extension", "GLX"}. While it lives, DISPLAY
+// names it, so the helpers above and the game started here use it.
+class PrivateDisplay {
+ public:
+  explicit PrivateDisplay(const std::vector<std::string>& serverArgs);
+  ~PrivateDisplay();
+  bool Ok() const { return !name_.empty(); }
+  const std::string& Name() const { return name_; }  // ":N"
+
+ private:
+  pid_t pid_ = -1;
+  std::string name_;
+  std::optional<std::string> previous_;
 };
 
 }  // namespace kwinta::testing

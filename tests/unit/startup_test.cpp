@@ -111,10 +111,17 @@ INSTANTIATE_TEST_SUITE_P(
                      [](platform::test::TestBackend& t) { t.missingSoundFiles = {"boo.daw"}; }, 4}),
     [](const auto& info) { return std::string(info.param.what); });
 
-class DisplayDepthTest : public GameTest, public ::testing::WithParamInterface<int> {};
+// A display the game can't run on: at the wrong depth, or one it can't draw on
+// at all (OpenGL won't start).
+struct DisplayCase {
+  const char* what;
+  void (*inject)(platform::test::TestBackend&);
+};
 
-TEST_P(DisplayDepthTest, OnlyTheDisplayMessageThenTheEnd) {
-  b->bpp = GetParam();
+class DisplayTest : public GameTest, public ::testing::WithParamInterface<DisplayCase> {};
+
+TEST_P(DisplayTest, OnlyTheDisplayMessageThenTheEnd) {
+  GetParam().inject(*b);
   EXPECT_FALSE(StartProgram());
   ASSERT_EQ(b->boxes.size(), 1u);
   EXPECT_EQ(b->boxes[0].prompt, kDisplayPrompt);
@@ -125,15 +132,30 @@ TEST_P(DisplayDepthTest, OnlyTheDisplayMessageThenTheEnd) {
   EXPECT_TRUE(b->windowLog.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Depths, DisplayDepthTest, ::testing::Values(8, 24, 32));
+INSTANTIATE_TEST_SUITE_P(
+    Displays, DisplayTest,
+    ::testing::Values(DisplayCase{"Depth8", [](platform::test::TestBackend& t) { t.bpp = 8; }},
+                      DisplayCase{"Depth24", [](platform::test::TestBackend& t) { t.bpp = 24; }},
+                      DisplayCase{"Depth32", [](platform::test::TestBackend& t) { t.bpp = 32; }},
+                      DisplayCase{"NoOpenGL",
+                                  [](platform::test::TestBackend& t) {
+                                    t.bpp = 16;
+                                    t.displayUnusable = true;
+                                  }}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(StartupTest, NoSoundDeviceAndWrongDepthShowBothMessagesThenEnd) {
-  b->noSoundDevice = true;
-  b->bpp = 32;
-  EXPECT_FALSE(StartProgram());
-  ASSERT_EQ(b->boxes.size(), 2u);
-  EXPECT_EQ(b->boxes[0].prompt, kSoundPrompt);
-  EXPECT_EQ(b->boxes[1].prompt, kDisplayPrompt);
+  for (bool unusable : {false, true}) {
+    SCOPED_TRACE(unusable ? "no OpenGL" : "32 bits");
+    SetUp();
+    b->noSoundDevice = true;
+    b->bpp = 32;
+    b->displayUnusable = unusable;
+    EXPECT_FALSE(StartProgram());
+    ASSERT_EQ(b->boxes.size(), 2u);
+    EXPECT_EQ(b->boxes[0].prompt, kSoundPrompt);
+    EXPECT_EQ(b->boxes[1].prompt, kDisplayPrompt);
+  }
 }
 
 class ConnectionCountTest : public GameTest, public ::testing::WithParamInterface<int> {};

@@ -95,5 +95,25 @@ TEST(StartupWindow, DrawsTheMenuAndItsPicturesAndPlaysTheMenuSoundsUnclipped) {
               20 * std::log10(std::max(peak, 1) / 32768.0));
 }
 
+// On an X server without GLX OpenGL can't start, so nothing can be drawn: the
+// program says why in a box that needs no OpenGL, and ends once it is closed.
+TEST(StartupWindow, WithoutOpenGLTheDisplayMessageShowsAndTheProgramEnds) {
+  if (!HaveDisplay()) GTEST_SKIP() << "no X display";
+  PrivateDisplay noGl({"-extension", "GLX"});
+  ASSERT_TRUE(noGl.Ok()) << "can't start an X server of our own";
+  GameProcess game({"DISPLAY=" + noGl.Name(), "SDL_AUDIODRIVER=dummy"});
+
+  auto box = WaitForWindow("Error:", 30);
+  ASSERT_TRUE(box) << "no message box appeared";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Image shot = Screenshot((ShotDir() / "display_message.png").string(), box);
+  EXPECT_GT(shot.DistinctColours(0, 0, shot.width, shot.height), 2) << "the box looks blank";
+  EXPECT_FALSE(WaitForWindow("Kwinta V1.01", 0.5)) << "the start-up window must not open";
+  EXPECT_TRUE(game.Running()) << "the program waits for the box to be closed";
+
+  PressKey(*box, "Return");
+  EXPECT_EQ(game.WaitForExit(15), std::optional<int>(0));
+}
+
 }  // namespace
 }  // namespace kwinta::testing
