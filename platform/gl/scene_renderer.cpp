@@ -13,8 +13,11 @@
 #include <cmath>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/error.h"
+#include "platform/gl/scene_memory.h"
+#include "platform/gl/shader_program.h"
 
 namespace platform::gl {
 namespace {
@@ -142,41 +145,6 @@ std::array<float, 9> Cofactor(const Mat4& m) {
   return c;
 }
 
-GLuint Compile(GLenum type, const char* source) {
-  GLuint shader = glCreateShader(type);
-  glShaderSource(shader, 1, &source, nullptr);
-  glCompileShader(shader);
-  GLint ok = 0;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    char log[2048] = {};
-    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-    glDeleteShader(shader);
-    throw platform::Error(std::string("scene shader does not compile: ") + log);
-  }
-  return shader;
-}
-
-GLuint Link(const char* vertexSource, const char* fragmentSource) {
-  GLuint vs = Compile(GL_VERTEX_SHADER, vertexSource);
-  GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentSource);
-  GLuint program = glCreateProgram();
-  glAttachShader(program, vs);
-  glAttachShader(program, fs);
-  glLinkProgram(program);
-  glDeleteShader(vs);
-  glDeleteShader(fs);
-  GLint ok = 0;
-  glGetProgramiv(program, GL_LINK_STATUS, &ok);
-  if (!ok) {
-    char log[2048] = {};
-    glGetProgramInfoLog(program, sizeof log, nullptr, log);
-    glDeleteProgram(program);
-    throw platform::Error(std::string("scene shader does not link: ") + log);
-  }
-  return program;
-}
-
 // The GL state Draw changes, put back afterwards for whoever draws next
 // (the window's UI renderer).
 class SavedState {
@@ -298,6 +266,12 @@ struct SceneRenderer::Impl {
   GLuint whiteTexture = 0;
   std::unordered_map<const rm::MeshBuilder*, GpuMesh> meshes;
   std::unordered_map<const rm::Texture*, GpuTexture> textures;
+  SceneMemory memory;
+  unsigned pictures = 0;
+  // The visuals of the frame being drawn, in drawing order, with their
+  // world matrices.
+  std::vector<std::pair<const rm::MeshBuilderPtr*, Mat4>> placed;
+  std::vector<SceneMemory::Visual> described;
   std::vector<float> scratch;  // vertex staging, kept between frames
 
   Mat4 viewProjection{};
@@ -439,12 +413,14 @@ struct SceneRenderer::Impl {
     glDrawArrays(GL_TRIANGLES, 0, mesh.vertexCount);
   }
 
-  void DrawFrame(const rm::Frame& frame, const Mat4& world) {
-    for (const rm::MeshBuilderPtr& visual : frame.Visuals()) DrawVisual(visual, world);
+  void Place(const rm::Frame& frame, const Mat4& world) {
+    for (const rm::MeshBuilderPtr& visual : frame.Visuals()) {
+      if (visual) placed.emplace_back(&visual, world);
+    }
     for (const rm::FramePtr& child : frame.Children()) {
       if (!child) continue;
       // A frame's world matrix is its local matrix times its parent's world.
-      DrawFrame(*child, Multiply(child->local.m, world));
+      Place(*child, Multiply(child->local.m, world));
     }
   }
 
@@ -548,8 +524,8 @@ SceneRenderer::SceneRenderer(int width, int height) : impl_(std::make_unique<Imp
   if (status != GL_FRAMEBUFFER_COMPLETE)
     fail("the 16-bit scene buffer is not complete (status " + std::to_string(status) + ")");
   try {
-    d.matte.name = Link(kVertexShader, kFragmentShader);
-    d.shiny.name = Link(kVertexShader, kSpecularFragmentShader);
+    d.matte.name = LinkProgram(kVertexShader, kFragmentShader, "scene");
+    d.shiny.name = LinkProgram(kVertexShader, kSpecularFragmentShader, "scene");
   } catch (const platform::Error& e) {
     glDeleteProgram(d.matte.name);
     fail(e.what());
@@ -560,6 +536,7 @@ SceneRenderer::SceneRenderer(int width, int height) : impl_(std::make_unique<Imp
 
 SceneRenderer::~SceneRenderer() {
   Impl& d = *impl_;
+  d.memory.Forget(true);
   for (auto& [key, mesh] : d.meshes) d.Release(mesh);
   for (auto& [key, texture] : d.textures) glDeleteTextures(1, &texture.name);
   glDeleteProgram(d.matte.name);
@@ -570,9 +547,21 @@ SceneRenderer::~SceneRenderer() {
   glDeleteTextures(1, &d.colorTexture);
 }
 
-void SceneRenderer::Draw(const rm::Frame& scene, const rm::Frame& camera,
+bool SceneRenderer::Draw(const rm::Frame& scene, const rm::Frame& camera,
                          const rm::Viewport& viewport) {
   Impl& d = *impl_;
+  const rm::Matrix cameraWorld = camera.World();
+  d.placed.clear();
+  d.Place(scene, scene.World().m);
+  d.described.clear();
+  for (const auto& [visual, world] : d.placed) {
+    d.described.push_back(SceneMemory::Describe(**visual, &world[0][0]));
+  }
+  const uint64_t seen =
+      SceneMemory::DescribeView(&cameraWorld.m[0][0], viewport, d.width, d.height);
+  if (d.memory.Unchanged(seen, d.described)) return false;
+  d.memory.Remember(seen, d.described);
+
   SavedState saved;
 
   glBindFramebuffer(GL_FRAMEBUFFER, d.framebuffer);
@@ -598,7 +587,6 @@ void SceneRenderer::Draw(const rm::Frame& scene, const rm::Frame& camera,
 
   // View: into the camera's left-handed space (looking along +z), then z
   // negated into OpenGL's right-handed eye space (looking along -z).
-  const rm::Matrix cameraWorld = camera.World();
   Mat4 view = rm::Inverse(cameraWorld).m;
   for (auto& row : view) row[2] = -row[2];
   const float nearPlane = viewport.front > 0 ? viewport.front : 1.0f;
@@ -625,9 +613,35 @@ void SceneRenderer::Draw(const rm::Frame& scene, const rm::Frame& camera,
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
 
-  d.DrawFrame(scene, scene.World().m);
+  for (const auto& [visual, world] : d.placed) d.DrawVisual(*visual, world);
+  // Does any pixel of a changing visual survive in the picture? Drawn again
+  // over the finished depth buffer, a pixel passes an equal test only where
+  // that visual is what shows (the same program gives the same depths).
+  bool asking = false;
+  for (size_t i = 0; i < d.placed.size(); ++i) {
+    if (d.described[i].query == 0) continue;
+    if (!asking) {
+      glDepthFunc(GL_EQUAL);
+      glDepthMask(GL_FALSE);
+      glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+      asking = true;
+    }
+    glBeginQuery(GL_ANY_SAMPLES_PASSED, d.described[i].query);
+    d.DrawVisual(*d.placed[i].first, d.placed[i].second);
+    glEndQuery(GL_ANY_SAMPLES_PASSED);
+  }
+  ++d.pictures;
   if (++d.drawCount % 64 == 0) d.Prune();
   // `saved` puts the caller's framebuffer, viewport and switches back.
+  return true;
+}
+
+void SceneRenderer::Forget() {
+  impl_->memory.Forget(false);
+}
+
+unsigned SceneRenderer::Pictures() const {
+  return impl_->pictures;
 }
 
 unsigned SceneRenderer::ColorTexture() const {

@@ -544,7 +544,7 @@ struct Hasher {
 
 }  // namespace
 
-uint64_t FormSignature(const Form& form) {
+uint64_t FormSignature(const Form& form, bool renders) {
   Hasher h;
   h(form.caption);
   h(form.clientWidth);
@@ -602,7 +602,7 @@ uint64_t FormSignature(const Form& form) {
         h(static_cast<const RichTextBox*>(c)->scroll);
         break;
       case ControlKind::Canvas:
-        h(static_cast<const RMCanvas*>(c)->renderCount);
+        if (renders) h(static_cast<const RMCanvas*>(c)->renderCount);
         break;
     }
   }

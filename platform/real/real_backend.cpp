@@ -158,6 +158,34 @@ Control* HitTest(const Form& f, float x, float y) {
   return nullptr;
 }
 
+bool Overlap(const Control& a, const Control& b) {
+  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+         b.top < a.top + a.height;
+}
+
+// Whether every canvas of the form shows on top of what lies around it: then
+// a new canvas frame changes nothing on screen but the canvas's rectangle.
+// ImGui draws lists and rich text boxes in child windows, after the rest.
+bool CanvasesOnTop(const Form& f) {
+  const auto& controls = f.Controls();
+  for (size_t i = 0; i < controls.size(); ++i) {
+    const Control* canvas = controls[i];
+    if (!canvas->visible || canvas->kind != ControlKind::Canvas) continue;
+    for (size_t j = 0; j < controls.size(); ++j) {
+      const Control* c = controls[j];
+      if (j == i || !c->visible || !Overlap(*canvas, *c)) continue;
+      bool child = c->kind == ControlKind::ListBox || c->kind == ControlKind::RichTextBox;
+      if (j > i || child) return false;
+    }
+  }
+  return true;
+}
+
+// Controls whose look changes as the pointer moves within them.
+bool TracksPointer(const Control* c) {
+  return c != nullptr && (c->kind == ControlKind::ListBox || c->kind == ControlKind::RichTextBox);
+}
+
 void Style(ImGuiStyle& style) {
   ImGui::StyleColorsLight(&style);
   style.WindowRounding = style.ChildRounding = style.FrameRounding = 0;
@@ -226,11 +254,15 @@ class RealBackend : public Backend {
               float x = 0, float y = 0);
 
   void BeginFrame(Surface& s);
-  void EndFrame(Surface& s, ImU32 clear);
+  void EndFrame(Surface& s, ImU32 clear, WindowImage* image = nullptr);
   bool NeedsFrame(FormSurface& w, uint32_t now);
+  bool CanvasFrameWillDo(FormSurface& w, uint64_t layout);
+  void DrawCanvasFrame(FormSurface& w);
   void DrawFormWindow(FormSurface& w);
+  bool InertMotion(const FormSurface& w, const SDL_Event& e) const;
   bool DrawBox(Surface& box, const std::string& prompt, int style, float wrap);
   unsigned CanvasTexture(const Control& canvas);
+  uint64_t Pictures(const Form& form);
   CanvasData* Data(const RMCanvas& canvas);
 
   std::string folder_;
@@ -292,7 +324,11 @@ RealBackend::RealBackend() {
 }
 
 RealBackend::~RealBackend() {
-  for (auto& w : windows_) DestroySurface(*w);
+  for (auto& w : windows_) {
+    gl_->MakeCurrent();
+    w->image.Release();
+    DestroySurface(*w);
+  }
   windows_.clear();
   gl_->MakeCurrent();
   pictures_->Release();
@@ -429,6 +465,8 @@ void RealBackend::FormUnloaded(Form& form) {
   auto it = std::find_if(windows_.begin(), windows_.end(),
                          [&](const auto& w) { return w->form == &form; });
   if (it != windows_.end()) {
+    gl_->MakeCurrent();
+    (*it)->image.Release();
     DestroySurface(**it);
     windows_.erase(it);
   }
@@ -511,7 +549,11 @@ void RealBackend::HandleEvent(const SDL_Event& e) {
       }
       break;
     case SDL_MOUSEMOTION:
-      Queue(*w, e);
+      if (InertMotion(*w, e)) {
+        w->mouse = {float(e.motion.x), float(e.motion.y)};  // the next frame takes it
+      } else {
+        Queue(*w, e);
+      }
       break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -533,6 +575,19 @@ void RealBackend::HandleEvent(const SDL_Event& e) {
     default:
       break;
   }
+}
+
+// Motion with no button held that stays over one control which looks the
+// same wherever the pointer is on it (or over the bare form) changes nothing
+// on screen, so it needs no frame of its own. The play view's hidden pointer,
+// put back at its home point every frame, moves like that all the time.
+bool RealBackend::InertMotion(const FormSurface& w, const SDL_Event& e) const {
+  if (!w.queue.empty() || e.motion.state != 0) return false;
+  if (w.buttons[0] || w.buttons[1] || w.buttons[2]) return false;
+  const Form& f = *w.form;
+  const Control* before = HitTest(f, w.mouse.x, w.mouse.y);
+  const Control* after = HitTest(f, float(e.motion.x), float(e.motion.y));
+  return before == after && !TracksPointer(after);
 }
 
 void RealBackend::FormMouse(FormSurface& w, const SDL_Event& e) {
@@ -696,17 +751,21 @@ void RealBackend::BeginFrame(Surface& s) {
   ImGui::NewFrame();
 }
 
-void RealBackend::EndFrame(Surface& s, ImU32 clear) {
+// Draws the frame into `image` when there is one and then shows the image,
+// so that frames in which only a canvas changes can start from it.
+void RealBackend::EndFrame(Surface& s, ImU32 clear, WindowImage* image) {
   ImGui::Render();
-  glBindFramebuffer(GL_FRAMEBUFFER, 0);
   int dw = 0, dh = 0;
   SDL_GL_GetDrawableSize(s.window, &dw, &dh);
+  bool kept = image != nullptr && image->Target(dw, dh);
+  if (!kept) glBindFramebuffer(GL_FRAMEBUFFER, 0);
   glViewport(0, 0, dw, dh);
   glDisable(GL_SCISSOR_TEST);
   ImVec4 c = ImGui::ColorConvertU32ToFloat4(clear);
   glClearColor(c.x, c.y, c.z, 1);
   glClear(GL_COLOR_BUFFER_BIT);
   ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+  if (kept) image->Show();
   SDL_GL_SwapWindow(s.window);
   s.lastFrame = SDL_GetTicks();
   s.dirty = false;
@@ -741,12 +800,55 @@ void RealBackend::DrawFormWindow(FormSurface& w) {
     w.height = f.clientHeight;
     SDL_SetWindowSize(w.window, w.width, w.height);
   }
+  uint64_t layout = FormSignature(f, false);
   w.signature = FormSignature(f);
+  uint64_t pictures = Pictures(f);
+  if (CanvasFrameWillDo(w, layout)) {
+    // A canvas whose scene didn't change keeps its picture: the screen
+    // already shows this frame, though it's shown again now and then.
+    if (pictures != w.pictures || SDL_GetTicks() - w.lastFrame >= kIdleMs) DrawCanvasFrame(w);
+    w.pictures = pictures;
+    w.dirty = false;
+    return;
+  }
+  w.layout = layout;
+  w.pictures = pictures;
   BeginFrame(w);
   DrawContext dc{fonts_, *pictures_, pending_,
                  [this](const Control& c) { return CanvasTexture(c); }};
   DrawForm(w, dc);
-  EndFrame(w, (f.backColor & 0x00FFFFFFu) | 0xFF000000u);
+  EndFrame(w, (f.backColor & 0x00FFFFFFu) | 0xFF000000u, &w.image);
+  int dw = 0, dh = 0;
+  SDL_GL_GetDrawableSize(w.window, &dw, &dh);
+  w.imageWhole = w.image.Holds(dw, dh);
+}
+
+// Whether the kept image with the canvases copied in anew is exactly what a
+// whole frame would draw: nothing else changed, no input waits for the
+// widgets, and no line editor's caret blinks.
+bool RealBackend::CanvasFrameWillDo(FormSurface& w, uint64_t layout) {
+  if (!w.imageWhole || layout != w.layout) return false;
+  if (w.dirty || w.focusDirty || !w.queue.empty() || w.escapes > 0) return false;
+  if (!After(SDL_GetTicks(), w.hotUntil)) return false;
+  int dw = 0, dh = 0;
+  SDL_GL_GetDrawableSize(w.window, &dw, &dh);
+  if (dw != w.width || dh != w.height || !w.image.Holds(dw, dh)) return false;
+  for (auto& [c, st] : w.texts) {
+    if (st.id != 0 && w.imgui->ActiveId == st.id) return false;
+  }
+  return CanvasesOnTop(*w.form);
+}
+
+void RealBackend::DrawCanvasFrame(FormSurface& w) {
+  SDL_GL_MakeCurrent(w.window, gl_->context);
+  w.image.Show();
+  for (const Control* c : w.form->Controls()) {
+    if (!c->visible || c->kind != ControlKind::Canvas) continue;
+    w.image.ShowCanvas(CanvasTexture(*c), c->left, c->top, c->width, c->height);
+  }
+  SDL_GL_SwapWindow(w.window);
+  w.lastFrame = SDL_GetTicks();
+  w.dirty = false;
 }
 
 void RealBackend::Paint() {
@@ -1024,12 +1126,26 @@ void RealBackend::CanvasRender(RMCanvas& canvas) {
     CanvasInit(canvas);
     data = Data(canvas);
   }
-  gl_->MakeCurrent();
+  // Any window of the shared context will do for drawing off screen, and
+  // staying on the play window spares a switch of drawables every frame.
+  if (SDL_GL_GetCurrentContext() != gl_->context) gl_->MakeCurrent();
   if (data->renderer->Width() != canvas.width || data->renderer->Height() != canvas.height) {
     data->renderer = std::make_unique<gl::SceneRenderer>(canvas.width, canvas.height);
   }
   data->renderer->Draw(*canvas.SceneFrame(), *canvas.Camera(), canvas.Viewport());
   RepaintNow(canvas.form);
+}
+
+// Which pictures a form's canvases hold: changes whenever one draws anew.
+uint64_t RealBackend::Pictures(const Form& form) {
+  uint64_t h = 0;
+  for (const Control* c : form.Controls()) {
+    if (c->kind != ControlKind::Canvas) continue;
+    CanvasData* data = Data(static_cast<const RMCanvas&>(*c));
+    unsigned n = data ? data->renderer->Pictures() : 0;
+    h = h * 1000003u + n + 1;
+  }
+  return h;
 }
 
 unsigned RealBackend::CanvasTexture(const Control& canvas) {
