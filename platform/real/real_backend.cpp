@@ -220,7 +220,7 @@ class RealBackend : public Backend {
   int32_t Clock() override { return static_cast<int32_t>(SDL_GetTicks()); }
   double Timer() override;
   std::string ProgramFolder() override { return folder_; }
-  void CollectEvents(std::vector<InputEvent>& out) override;
+  void CollectEvents(std::vector<InputEvent>& out, int waitMs) override;
   void Paint() override;
   void FormShown(Form& form) override;
   void FormHidden(Form& form) override;
@@ -500,14 +500,22 @@ void RealBackend::Record(InputEvent::Kind kind, Form& form, Control* control, in
   pending_.push_back(std::move(e));
 }
 
-void RealBackend::CollectEvents(std::vector<InputEvent>& out) {
+void RealBackend::CollectEvents(std::vector<InputEvent>& out, int waitMs) {
   SDL_Event e;
   bool any = false;
   while (SDL_PollEvent(&e)) {
     HandleEvent(e);
     any = true;
   }
-  if (!any && pending_.empty() && SDL_WaitEventTimeout(&e, 1)) {
+  // A window that takes input or changed is drawn at its full rate meanwhile.
+  uint32_t now = SDL_GetTicks();
+  for (auto& w : windows_) {
+    if (!w->shown) continue;
+    bool urgent = w->dirty || w->focusDirty || !w->queue.empty() || !After(now, w->hotUntil);
+    uint32_t since = now - w->lastFrame;
+    if (urgent) waitMs = std::min(waitMs, since >= kFrameMs ? 0 : int(kFrameMs - since));
+  }
+  if (!any && pending_.empty() && waitMs > 0 && SDL_WaitEventTimeout(&e, waitMs)) {
     HandleEvent(e);
     while (SDL_PollEvent(&e)) HandleEvent(e);
   }
