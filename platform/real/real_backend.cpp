@@ -27,6 +27,7 @@
 #include "platform/canvas/rmcanvas.h"
 #include "platform/error.h"
 #include "platform/gl/scene_renderer.h"
+#include "platform/real/partial_present.h"
 #include "platform/real/real_internal.h"
 #include "platform/toolkit/modal.h"
 
@@ -279,6 +280,7 @@ class RealBackend : public Backend {
   int missedWarps_ = 0;
   int32_t homeX_ = 0, homeY_ = 0, motionX_ = 0, motionY_ = 0;
   int bpp_ = -1;
+  int showsParts_ = -1;  // whether windows can show part of a frame; -1 not known yet
 };
 
 // --- start and end --------------------------------------------------------
@@ -825,10 +827,13 @@ void RealBackend::DrawFormWindow(FormSurface& w) {
   DrawContext dc{fonts_, *pictures_, pending_,
                  [this](const Control& c) { return CanvasTexture(c); }};
   DrawForm(w, dc);
-  EndFrame(w, (f.backColor & 0x00FFFFFFu) | 0xFF000000u, &w.image);
+  // Only a window with a canvas has frames that can start from its last one.
+  bool canvas = std::any_of(f.Controls().begin(), f.Controls().end(),
+                            [](const Control* c) { return c->kind == ControlKind::Canvas; });
+  EndFrame(w, (f.backColor & 0x00FFFFFFu) | 0xFF000000u, canvas ? &w.image : nullptr);
   int dw = 0, dh = 0;
   SDL_GL_GetDrawableSize(w.window, &dw, &dh);
-  w.imageWhole = w.image.Holds(dw, dh);
+  w.imageWhole = canvas && w.image.Holds(dw, dh);
 }
 
 // Whether the kept image with the canvases copied in anew is exactly what a
@@ -849,12 +854,17 @@ bool RealBackend::CanvasFrameWillDo(FormSurface& w, uint64_t layout) {
 
 void RealBackend::DrawCanvasFrame(FormSurface& w) {
   SDL_GL_MakeCurrent(w.window, gl_->context);
-  w.image.Show();
+  if (showsParts_ < 0) showsParts_ = CanShowPart(w.window) ? 1 : 0;
+  // The screen still shows the rest of the last whole frame: only the
+  // canvases need drawing and showing. Without that, the kept image goes
+  // first and the whole frame is shown.
+  if (!showsParts_) w.image.Show();
   for (const Control* c : w.form->Controls()) {
     if (!c->visible || c->kind != ControlKind::Canvas) continue;
     w.image.ShowCanvas(CanvasTexture(*c), c->left, c->top, c->width, c->height);
+    if (showsParts_) ShowPart(w.window, c->left, c->top, c->width, c->height);
   }
-  SDL_GL_SwapWindow(w.window);
+  if (!showsParts_) SDL_GL_SwapWindow(w.window);
   w.lastFrame = SDL_GetTicks();
   w.dirty = false;
 }
