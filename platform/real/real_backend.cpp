@@ -27,6 +27,7 @@
 #include "platform/canvas/rmcanvas.h"
 #include "platform/error.h"
 #include "platform/gl/scene_renderer.h"
+#include "platform/real/frame_reuse.h"
 #include "platform/real/partial_present.h"
 #include "platform/real/real_internal.h"
 #include "platform/toolkit/modal.h"
@@ -159,29 +160,6 @@ Control* HitTest(const Form& f, float x, float y) {
   return nullptr;
 }
 
-bool Overlap(const Control& a, const Control& b) {
-  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
-         b.top < a.top + a.height;
-}
-
-// Whether every canvas of the form shows on top of what lies around it: then
-// a new canvas frame changes nothing on screen but the canvas's rectangle.
-// ImGui draws lists and rich text boxes in child windows, after the rest.
-bool CanvasesOnTop(const Form& f) {
-  const auto& controls = f.Controls();
-  for (size_t i = 0; i < controls.size(); ++i) {
-    const Control* canvas = controls[i];
-    if (!canvas->visible || canvas->kind != ControlKind::Canvas) continue;
-    for (size_t j = 0; j < controls.size(); ++j) {
-      const Control* c = controls[j];
-      if (j == i || !c->visible || !Overlap(*canvas, *c)) continue;
-      bool child = c->kind == ControlKind::ListBox || c->kind == ControlKind::RichTextBox;
-      if (j > i || child) return false;
-    }
-  }
-  return true;
-}
-
 // Controls whose look changes as the pointer moves within them.
 bool TracksPointer(const Control* c) {
   return c != nullptr && (c->kind == ControlKind::ListBox || c->kind == ControlKind::RichTextBox);
@@ -257,8 +235,8 @@ class RealBackend : public Backend {
   void BeginFrame(Surface& s);
   void EndFrame(Surface& s, ImU32 clear, WindowImage* image = nullptr);
   bool NeedsFrame(FormSurface& w, uint32_t now);
-  bool CanvasFrameWillDo(FormSurface& w, uint64_t layout);
   void DrawCanvasFrame(FormSurface& w);
+  void EndClippedFrame(FormSurface& w, ImU32 clear, const SDL_Rect& region, bool newPictures);
   void DrawFormWindow(FormSurface& w);
   bool InertMotion(const FormSurface& w, const SDL_Event& e) const;
   bool DrawBox(Surface& box, const std::string& prompt, int style, float wrap);
@@ -813,7 +791,8 @@ void RealBackend::DrawFormWindow(FormSurface& w) {
   uint64_t layout = FormSignature(f, false);
   w.signature = FormSignature(f);
   uint64_t pictures = Pictures(f);
-  if (CanvasFrameWillDo(w, layout)) {
+  bool reuse = FrameCanStartFromImage(w, SDL_GetTicks());
+  if (reuse && layout == w.layout) {
     // A canvas whose scene didn't change keeps its picture: the screen
     // already shows this frame, though it's shown again now and then.
     if (pictures != w.pictures || SDL_GetTicks() - w.lastFrame >= kIdleMs) DrawCanvasFrame(w);
@@ -821,35 +800,65 @@ void RealBackend::DrawFormWindow(FormSurface& w) {
     w.dirty = false;
     return;
   }
+  SDL_Rect region{};
+  bool clipped = reuse && ChangedRegion(w, region);
+  bool newPictures = pictures != w.pictures;
   w.layout = layout;
   w.pictures = pictures;
   BeginFrame(w);
   DrawContext dc{fonts_, *pictures_, pending_,
                  [this](const Control& c) { return CanvasTexture(c); }};
   DrawForm(w, dc);
-  // Only a window with a canvas has frames that can start from its last one.
-  bool canvas = std::any_of(f.Controls().begin(), f.Controls().end(),
-                            [](const Control* c) { return c->kind == ControlKind::Canvas; });
-  EndFrame(w, (f.backColor & 0x00FFFFFFu) | 0xFF000000u, canvas ? &w.image : nullptr);
-  int dw = 0, dh = 0;
-  SDL_GL_GetDrawableSize(w.window, &dw, &dh);
-  w.imageWhole = canvas && w.image.Holds(dw, dh);
+  ImU32 clear = (f.backColor & 0x00FFFFFFu) | 0xFF000000u;
+  if (clipped) {
+    EndClippedFrame(w, clear, region, newPictures);
+  } else {
+    // Only a window with a canvas has frames that can start from its last one.
+    bool canvas = std::any_of(f.Controls().begin(), f.Controls().end(),
+                              [](const Control* c) { return c->kind == ControlKind::Canvas; });
+    EndFrame(w, clear, canvas ? &w.image : nullptr);
+    int dw = 0, dh = 0;
+    SDL_GL_GetDrawableSize(w.window, &dw, &dh);
+    w.imageWhole = canvas && w.image.Holds(dw, dh);
+  }
+  if (w.imageWhole) RememberControls(w);
 }
 
-// Whether the kept image with the canvases copied in anew is exactly what a
-// whole frame would draw: nothing else changed, no input waits for the
-// widgets, and no line editor's caret blinks.
-bool RealBackend::CanvasFrameWillDo(FormSurface& w, uint64_t layout) {
-  if (!w.imageWhole || layout != w.layout) return false;
-  if (w.dirty || w.focusDirty || !w.queue.empty() || w.escapes > 0) return false;
-  if (!After(SDL_GetTicks(), w.hotUntil)) return false;
-  int dw = 0, dh = 0;
-  SDL_GL_GetDrawableSize(w.window, &dw, &dh);
-  if (dw != w.width || dh != w.height || !w.image.Holds(dw, dh)) return false;
-  for (auto& [c, st] : w.texts) {
-    if (st.id != 0 && w.imgui->ActiveId == st.id) return false;
+// A frame in which only a few controls changed: the form is drawn again into
+// the kept image clipped to their region, and that region is shown.
+void RealBackend::EndClippedFrame(FormSurface& w, ImU32 clear, const SDL_Rect& region,
+                                  bool newPictures) {
+  ImGui::Render();
+  ImDrawData* data = ImGui::GetDrawData();
+  ClipDrawData(data, region);
+  w.image.Target(w.width, w.height);
+  glViewport(0, 0, w.width, w.height);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(region.x, w.height - region.y - region.h, region.w, region.h);
+  ImVec4 c = ImGui::ColorConvertU32ToFloat4(clear);
+  glClearColor(c.x, c.y, c.z, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glDisable(GL_SCISSOR_TEST);
+  ImGui_ImplOpenGL3_RenderDrawData(data);
+
+  if (showsParts_ < 0) showsParts_ = CanShowPart(w.window) ? 1 : 0;
+  if (showsParts_) {
+    w.image.ShowPart(region.x, region.y, region.w, region.h);
+    ShowPart(w.window, region.x, region.y, region.w, region.h);
+  } else {
+    w.image.Show();
   }
-  return CanvasesOnTop(*w.form);
+  // The image's canvases may be older than what the screen shows.
+  for (const Control* ctl : w.form->Controls()) {
+    if (!ctl->visible || ctl->kind != ControlKind::Canvas) continue;
+    if (showsParts_ && !newPictures) continue;
+    w.image.ShowCanvas(CanvasTexture(*ctl), ctl->left, ctl->top, ctl->width, ctl->height);
+    if (showsParts_) ShowPart(w.window, ctl->left, ctl->top, ctl->width, ctl->height);
+  }
+  if (!showsParts_) SDL_GL_SwapWindow(w.window);
+  w.lastFrame = SDL_GetTicks();
+  w.dirty = false;
+  inFrame_ = false;
 }
 
 void RealBackend::DrawCanvasFrame(FormSurface& w) {

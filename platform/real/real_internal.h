@@ -102,6 +102,10 @@ struct FormSurface : Surface {
   bool imageWhole = false;
   uint64_t layout = 0;
   uint64_t pictures = 0;  // the canvases' pictures on screen
+  // What the image shows of the form and of each control (see frame_reuse.h).
+  uint64_t own = 0;
+  std::vector<uint64_t> controlSignatures;
+  std::vector<SDL_Rect> controlRects;
   std::map<const Control*, TextBoxState> texts;
   std::map<const Control*, int> listShown;      // selection last scrolled to
   std::map<const Control*, float> scrollShown;  // rich text scroll last applied
@@ -128,6 +132,9 @@ bool ClassicButton(const char* id, const std::string& caption, ImVec2 pos, ImVec
 // A hash of everything a form's drawing depends on; without the canvases'
 // render counts when `renders` is false.
 uint64_t FormSignature(const Form& form, bool renders = true);
+// The same for the form's own fields, and for one control.
+uint64_t OwnSignature(const Form& form);
+uint64_t ControlSignature(const Control& control, bool renders);
 
 // Windows virtual-key code of an SDL key, 0 when it has none.
 int VirtualKey(const SDL_Keysym& key);

@@ -98,12 +98,26 @@ bool WindowImage::Target(int width, int height) {
 }
 
 void WindowImage::ShowCanvas(unsigned texture, int left, int top, int width, int height) {
+  Draw(texture, left, top, width, height, left, top, width, height);
+}
+
+void WindowImage::Show() {
+  Draw(texture_, 0, 0, width_, height_, 0, 0, width_, height_);
+}
+
+void WindowImage::ShowPart(int left, int top, int width, int height) {
+  Draw(texture_, 0, 0, width_, height_, left, top, width, height);
+}
+
+void WindowImage::Draw(unsigned texture, int left, int top, int width, int height, int clipLeft,
+                       int clipTop, int clipWidth, int clipHeight) {
   if (!framebuffer_ || !program_ || texture == 0 || width <= 0 || height <= 0) return;
-  const int bottom = height_ - top - height;  // OpenGL counts rows from the bottom
+  // OpenGL counts rows from the bottom.
+  const int bottom = height_ - top - height;
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   glViewport(left, bottom, width, height);
   glEnable(GL_SCISSOR_TEST);
-  glScissor(left, bottom, width, height);
+  glScissor(clipLeft, height_ - clipTop - clipHeight, clipWidth, clipHeight);
   glDisable(GL_BLEND);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
@@ -119,10 +133,6 @@ void WindowImage::ShowCanvas(unsigned texture, int left, int top, int width, int
   glBindVertexArray(0);
   glUseProgram(0);
   glDisable(GL_SCISSOR_TEST);
-}
-
-void WindowImage::Show() {
-  ShowCanvas(texture_, 0, 0, width_, height_);
 }
 
 }  // namespace platform::real

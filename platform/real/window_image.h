@@ -16,8 +16,10 @@ class WindowImage {
   // Binds the image as the drawing target, (re)made at this size; false when
   // the driver can't make it, and the window is then drawn directly.
   bool Target(int width, int height);
-  // Copies the image to the current window's framebuffer, of the same size.
+  // Copies the image to the current window's framebuffer, of the same size;
+  // or only a rectangle of it (top left in window pixels from the top left).
   void Show();
+  void ShowPart(int left, int top, int width, int height);
   // Then copies a canvas's colour texture (rows bottom-up, as OpenGL renders
   // them) to its rectangle there; the rectangle's top left is in window
   // pixels from the top left.
@@ -30,6 +32,10 @@ class WindowImage {
 
  private:
   bool Make(int width, int height);
+  // Draws `texture` over a rectangle of the window's framebuffer, texel for
+  // pixel, clipped to a second rectangle.
+  void Draw(unsigned texture, int left, int top, int width, int height, int clipLeft, int clipTop,
+            int clipWidth, int clipHeight);
   bool Program();
 
   unsigned framebuffer_ = 0, texture_ = 0;
