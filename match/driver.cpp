@@ -153,7 +153,7 @@ bool VorletWindow::BeforeDeadline() const {
 }
 
 void VorletWindow::WaitForDeadline() {
-  while (BeforeDeadline()) platform::DoEvents();
+  while (BeforeDeadline()) platform::DoEvents(FrameDeadline);
 }
 
 }  // namespace kwinta

@@ -89,7 +89,7 @@ void VorletWindow::ShowMessage(int16_t MES) {
 void VorletWindow::MyDelay() {
   InputBlocked = true;
   StartFrame(3000);
-  while (BeforeDeadline()) platform::DoEvents();
+  while (BeforeDeadline()) platform::DoEvents(FrameDeadline);
   InputBlocked = false;
 }
 
@@ -98,7 +98,7 @@ void VorletWindow::MyDelay2() {
   StartFrame(1000);
   while (BeforeDeadline()) {
     CheckMessages();
-    platform::DoEvents();
+    platform::DoEvents(FrameDeadline);
   }
   InputBlocked = false;
 }

@@ -109,7 +109,7 @@ void VorletWindow::KickFB(float& FrameX, float& FrameY, float& FrameZ, float& Fo
     KickRise = KickRise - KickRiseDecay;
     RMCanvas1.Render();
     do {
-      platform::DoEvents();
+      platform::DoEvents(FrameDeadline);
     } while (BeforeDeadline());
     SetMouse();
     // A kick without force would stand still for ever: judge it where it is.

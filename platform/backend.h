@@ -24,8 +24,9 @@ class Backend {
   virtual double Timer() = 0;   // seconds since midnight, for seeding
   virtual std::string ProgramFolder() = 0;
 
-  // Gathers pending input; may wait up to about 1 ms when there is none.
-  virtual void CollectEvents(std::vector<InputEvent>& out) = 0;
+  // Gathers pending input; when there is none, may wait for it up to about
+  // `waitMs` milliseconds, or less when a window is due to be drawn.
+  virtual void CollectEvents(std::vector<InputEvent>& out, int waitMs) = 0;
   // Draws every shown window whose state may have changed.
   virtual void Paint() = 0;
   virtual void FormShown(Form& form) = 0;

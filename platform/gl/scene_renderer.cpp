@@ -13,8 +13,11 @@
 #include <cmath>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/error.h"
+#include "platform/gl/scene_memory.h"
+#include "platform/gl/shader_program.h"
 
 namespace platform::gl {
 namespace {
@@ -30,51 +33,72 @@ constexpr float kSkyBlue[3] = {0.30f, 0.45f, 0.70f};
 constexpr float kMinSpecularPower = 8.0f;
 constexpr float kMaxSpecularPower = 256.0f;
 
+// A face's normal is the same at its three corners and the light is
+// directional, so everything but the highlight is one colour per face: the
+// vertex shader works it out once instead of every pixel doing it again.
 const char* kVertexShader = R"(#version 330 core
 uniform mat4 uClip;    // object -> clip
 uniform mat4 uWorld;   // object -> world
 uniform mat3 uNormal;  // object normal -> world normal (cofactor matrix)
+uniform vec3 uEmissive;
+uniform vec3 uAmbientReflectance;
+uniform vec3 uFaceColor;
+uniform vec3 uAmbientLight;
+uniform vec3 uLightColor;
+uniform vec3 uToLight;  // unit vector toward the light
 layout(location = 0) in vec3 aPosition;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec2 aUv;
 out vec3 vWorldPosition;
-flat out vec3 vNormal;
+flat out vec3 vNormal;  // unit length, or zero for a degenerate face
+flat out vec3 vLit;     // emissive + ambient + diffuse, clamped
+flat out float vDiffuse;
 out vec2 vUv;
 void main() {
   gl_Position = uClip * vec4(aPosition, 1.0);
   vWorldPosition = (uWorld * vec4(aPosition, 1.0)).xyz;
-  vNormal = uNormal * aNormal;
+  vec3 normal = uNormal * aNormal;
+  float len = length(normal);
+  vNormal = len > 0.0 ? normal / len : vec3(0.0);
+  vDiffuse = max(dot(vNormal, uToLight), 0.0);
+  vLit = clamp(uEmissive + uAmbientLight * uAmbientReflectance * uFaceColor +
+               uFaceColor * uLightColor * vDiffuse, 0.0, 1.0);
   vUv = aUv;
 }
 )";
 
+// Faces without a highlight: the face's colour times the texture.
 const char* kFragmentShader = R"(#version 330 core
-uniform vec3 uEmissive;
-uniform vec3 uAmbientReflectance;
-uniform vec3 uFaceColor;
+uniform sampler2D uTexture;
+flat in vec3 vLit;
+in vec2 vUv;
+out vec4 outColor;
+void main() {
+  outColor = vec4(clamp(vLit * texture(uTexture, vUv).rgb, 0.0, 1.0), 1.0);
+}
+)";
+
+// Faces of a shiny material add the highlight toward the eye.
+const char* kSpecularFragmentShader = R"(#version 330 core
 uniform vec3 uSpecular;
 uniform float uPower;
-uniform vec3 uAmbientLight;
 uniform vec3 uLightColor;
 uniform vec3 uToLight;  // unit vector toward the light
 uniform vec3 uEye;      // camera position, world space
 uniform sampler2D uTexture;
 in vec3 vWorldPosition;
 flat in vec3 vNormal;
+flat in vec3 vLit;
+flat in float vDiffuse;
 in vec2 vUv;
 out vec4 outColor;
 void main() {
-  float len = length(vNormal);
-  vec3 n = len > 0.0 ? vNormal / len : vec3(0.0);
-  float diffuse = max(dot(n, uToLight), 0.0);
-  vec3 lit = uEmissive + uAmbientLight * uAmbientReflectance * uFaceColor +
-             uFaceColor * uLightColor * diffuse;
-  vec3 color = clamp(lit, 0.0, 1.0) * texture(uTexture, vUv).rgb;
-  if (diffuse > 0.0 && any(greaterThan(uSpecular, vec3(0.0)))) {
+  vec3 color = vLit * texture(uTexture, vUv).rgb;
+  if (vDiffuse > 0.0) {
     vec3 toEye = uEye - vWorldPosition;
     vec3 h = uToLight + (length(toEye) > 0.0 ? normalize(toEye) : vec3(0.0));
     if (length(h) > 0.0) {
-      float s = pow(max(dot(n, normalize(h)), 0.0), uPower);
+      float s = pow(max(dot(vNormal, normalize(h)), 0.0), uPower);
       color += uSpecular * uLightColor * s;
     }
   }
@@ -119,41 +143,6 @@ std::array<float, 9> Cofactor(const Mat4& m) {
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j) c[i * 3 + j] = rows[i][j];
   return c;
-}
-
-GLuint Compile(GLenum type, const char* source) {
-  GLuint shader = glCreateShader(type);
-  glShaderSource(shader, 1, &source, nullptr);
-  glCompileShader(shader);
-  GLint ok = 0;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    char log[2048] = {};
-    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-    glDeleteShader(shader);
-    throw platform::Error(std::string("scene shader does not compile: ") + log);
-  }
-  return shader;
-}
-
-GLuint Link(const char* vertexSource, const char* fragmentSource) {
-  GLuint vs = Compile(GL_VERTEX_SHADER, vertexSource);
-  GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentSource);
-  GLuint program = glCreateProgram();
-  glAttachShader(program, vs);
-  glAttachShader(program, fs);
-  glLinkProgram(program);
-  glDeleteShader(vs);
-  glDeleteShader(fs);
-  GLint ok = 0;
-  glGetProgramiv(program, GL_LINK_STATUS, &ok);
-  if (!ok) {
-    char log[2048] = {};
-    glGetProgramInfoLog(program, sizeof log, nullptr, log);
-    glDeleteProgram(program);
-    throw platform::Error(std::string("scene shader does not link: ") + log);
-  }
-  return program;
 }
 
 // The GL state Draw changes, put back afterwards for whoever draws next
@@ -241,20 +230,48 @@ struct GpuTexture {
   GLuint name = 0;
 };
 
+// A linked scene program and where its uniforms are (-1 for those it lacks).
+struct Program {
+  GLuint name = 0;
+  GLint clip = -1, world = -1, normal = -1, emissive = -1, ambientReflectance = -1, faceColor = -1,
+        specular = -1, power = -1, ambientLight = -1, lightColor = -1, toLight = -1, eye = -1,
+        texture = -1;
+
+  void Find() {
+    auto at = [&](const char* uniform) { return glGetUniformLocation(name, uniform); };
+    clip = at("uClip");
+    world = at("uWorld");
+    normal = at("uNormal");
+    emissive = at("uEmissive");
+    ambientReflectance = at("uAmbientReflectance");
+    faceColor = at("uFaceColor");
+    specular = at("uSpecular");
+    power = at("uPower");
+    ambientLight = at("uAmbientLight");
+    lightColor = at("uLightColor");
+    toLight = at("uToLight");
+    eye = at("uEye");
+    texture = at("uTexture");
+  }
+};
+
 }  // namespace
 
 struct SceneRenderer::Impl {
   int width = 0, height = 0;
   GLuint framebuffer = 0, colorTexture = 0, depthBuffer = 0;
   int colorBits = 0;
-  GLuint program = 0;
+  Program matte, shiny;           // without and with the highlight
+  const Program* used = nullptr;  // the one in use during Draw
   GLuint whiteTexture = 0;
-  struct {
-    GLint clip, world, normal, emissive, ambientReflectance, faceColor, specular, power,
-        ambientLight, lightColor, toLight, eye, texture;
-  } u{};
   std::unordered_map<const rm::MeshBuilder*, GpuMesh> meshes;
   std::unordered_map<const rm::Texture*, GpuTexture> textures;
+  SceneMemory memory;
+  unsigned pictures = 0;
+  // The visuals of the frame being drawn, in drawing order, with their
+  // world matrices.
+  std::vector<std::pair<const rm::MeshBuilderPtr*, Mat4>> placed;
+  std::vector<SceneMemory::Visual> described;
   std::vector<float> scratch;  // vertex staging, kept between frames
 
   Mat4 viewProjection{};
@@ -360,6 +377,16 @@ struct SceneRenderer::Impl {
     GpuMesh& mesh = Upload(visual);
     if (mesh.vertexCount == 0) return;
 
+    const rm::Material* m = visual->material.get();
+    const bool highlight =
+        m != nullptr && (m->specular.r > 0 || m->specular.g > 0 || m->specular.b > 0);
+    const Program& want = highlight ? shiny : matte;
+    if (used != &want) {
+      glUseProgram(want.name);
+      used = &want;
+    }
+    const Program& u = want;
+
     const Mat4 clip = Multiply(world, viewProjection);
     glUniformMatrix4fv(u.clip, 1, GL_FALSE, &clip[0][0]);
     glUniformMatrix4fv(u.world, 1, GL_FALSE, &world[0][0]);
@@ -368,7 +395,7 @@ struct SceneRenderer::Impl {
 
     const rm::Color& face = visual->color;
     glUniform3f(u.faceColor, face.r, face.g, face.b);
-    if (const rm::Material* m = visual->material.get()) {
+    if (m != nullptr) {
       glUniform3f(u.emissive, m->emissive.r, m->emissive.g, m->emissive.b);
       glUniform3f(u.ambientReflectance, m->ambient.r, m->ambient.g, m->ambient.b);
       glUniform3f(u.specular, std::max(0.0f, m->specular.r), std::max(0.0f, m->specular.g),
@@ -386,12 +413,14 @@ struct SceneRenderer::Impl {
     glDrawArrays(GL_TRIANGLES, 0, mesh.vertexCount);
   }
 
-  void DrawFrame(const rm::Frame& frame, const Mat4& world) {
-    for (const rm::MeshBuilderPtr& visual : frame.Visuals()) DrawVisual(visual, world);
+  void Place(const rm::Frame& frame, const Mat4& world) {
+    for (const rm::MeshBuilderPtr& visual : frame.Visuals()) {
+      if (visual) placed.emplace_back(&visual, world);
+    }
     for (const rm::FramePtr& child : frame.Children()) {
       if (!child) continue;
       // A frame's world matrix is its local matrix times its parent's world.
-      DrawFrame(*child, Multiply(child->local.m, world));
+      Place(*child, Multiply(child->local.m, world));
     }
   }
 
@@ -495,40 +524,44 @@ SceneRenderer::SceneRenderer(int width, int height) : impl_(std::make_unique<Imp
   if (status != GL_FRAMEBUFFER_COMPLETE)
     fail("the 16-bit scene buffer is not complete (status " + std::to_string(status) + ")");
   try {
-    d.program = Link(kVertexShader, kFragmentShader);
+    d.matte.name = LinkProgram(kVertexShader, kFragmentShader, "scene");
+    d.shiny.name = LinkProgram(kVertexShader, kSpecularFragmentShader, "scene");
   } catch (const platform::Error& e) {
+    glDeleteProgram(d.matte.name);
     fail(e.what());
   }
-  auto at = [&](const char* name) { return glGetUniformLocation(d.program, name); };
-  d.u.clip = at("uClip");
-  d.u.world = at("uWorld");
-  d.u.normal = at("uNormal");
-  d.u.emissive = at("uEmissive");
-  d.u.ambientReflectance = at("uAmbientReflectance");
-  d.u.faceColor = at("uFaceColor");
-  d.u.specular = at("uSpecular");
-  d.u.power = at("uPower");
-  d.u.ambientLight = at("uAmbientLight");
-  d.u.lightColor = at("uLightColor");
-  d.u.toLight = at("uToLight");
-  d.u.eye = at("uEye");
-  d.u.texture = at("uTexture");
+  d.matte.Find();
+  d.shiny.Find();
 }
 
 SceneRenderer::~SceneRenderer() {
   Impl& d = *impl_;
+  d.memory.Forget(true);
   for (auto& [key, mesh] : d.meshes) d.Release(mesh);
   for (auto& [key, texture] : d.textures) glDeleteTextures(1, &texture.name);
-  glDeleteProgram(d.program);
+  glDeleteProgram(d.matte.name);
+  glDeleteProgram(d.shiny.name);
   glDeleteTextures(1, &d.whiteTexture);
   glDeleteFramebuffers(1, &d.framebuffer);
   glDeleteRenderbuffers(1, &d.depthBuffer);
   glDeleteTextures(1, &d.colorTexture);
 }
 
-void SceneRenderer::Draw(const rm::Frame& scene, const rm::Frame& camera,
+bool SceneRenderer::Draw(const rm::Frame& scene, const rm::Frame& camera,
                          const rm::Viewport& viewport) {
   Impl& d = *impl_;
+  const rm::Matrix cameraWorld = camera.World();
+  d.placed.clear();
+  d.Place(scene, scene.World().m);
+  d.described.clear();
+  for (const auto& [visual, world] : d.placed) {
+    d.described.push_back(SceneMemory::Describe(**visual, &world[0][0]));
+  }
+  const uint64_t seen =
+      SceneMemory::DescribeView(&cameraWorld.m[0][0], viewport, d.width, d.height);
+  if (d.memory.Unchanged(seen, d.described)) return false;
+  d.memory.Remember(seen, d.described);
+
   SavedState saved;
 
   glBindFramebuffer(GL_FRAMEBUFFER, d.framebuffer);
@@ -554,7 +587,6 @@ void SceneRenderer::Draw(const rm::Frame& scene, const rm::Frame& camera,
 
   // View: into the camera's left-handed space (looking along +z), then z
   // negated into OpenGL's right-handed eye space (looking along -z).
-  const rm::Matrix cameraWorld = camera.World();
   Mat4 view = rm::Inverse(cameraWorld).m;
   for (auto& row : view) row[2] = -row[2];
   const float nearPlane = viewport.front > 0 ? viewport.front : 1.0f;
@@ -565,22 +597,51 @@ void SceneRenderer::Draw(const rm::Frame& scene, const rm::Frame& camera,
   d.viewProjection =
       Multiply(view, Frustum(-halfWidth, halfWidth, -halfHeight, halfHeight, nearPlane, farPlane));
 
-  glUseProgram(d.program);
   float toLight[3] = {-kLightDirection[0], -kLightDirection[1], -kLightDirection[2]};
   float length =
       std::sqrt(toLight[0] * toLight[0] + toLight[1] * toLight[1] + toLight[2] * toLight[2]);
-  glUniform3f(d.u.toLight, toLight[0] / length, toLight[1] / length, toLight[2] / length);
-  glUniform3f(d.u.ambientLight, kAmbientLight[0], kAmbientLight[1], kAmbientLight[2]);
-  glUniform3f(d.u.lightColor, kLightColor[0], kLightColor[1], kLightColor[2]);
-  glUniform3f(d.u.eye, cameraWorld.m[3][0], cameraWorld.m[3][1], cameraWorld.m[3][2]);
-  glUniform1i(d.u.texture, 0);
+  for (const Program* p : {&d.shiny, &d.matte}) {
+    glUseProgram(p->name);
+    glUniform3f(p->toLight, toLight[0] / length, toLight[1] / length, toLight[2] / length);
+    glUniform3f(p->ambientLight, kAmbientLight[0], kAmbientLight[1], kAmbientLight[2]);
+    glUniform3f(p->lightColor, kLightColor[0], kLightColor[1], kLightColor[2]);
+    glUniform3f(p->eye, cameraWorld.m[3][0], cameraWorld.m[3][1], cameraWorld.m[3][2]);
+    glUniform1i(p->texture, 0);
+  }
+  d.used = &d.matte;
   glActiveTexture(GL_TEXTURE0);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
 
-  d.DrawFrame(scene, scene.World().m);
+  for (const auto& [visual, world] : d.placed) d.DrawVisual(*visual, world);
+  // Does any pixel of a changing visual survive in the picture? Drawn again
+  // over the finished depth buffer, a pixel passes an equal test only where
+  // that visual is what shows (the same program gives the same depths).
+  bool asking = false;
+  for (size_t i = 0; i < d.placed.size(); ++i) {
+    if (d.described[i].query == 0) continue;
+    if (!asking) {
+      glDepthFunc(GL_EQUAL);
+      glDepthMask(GL_FALSE);
+      glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+      asking = true;
+    }
+    glBeginQuery(GL_ANY_SAMPLES_PASSED, d.described[i].query);
+    d.DrawVisual(*d.placed[i].first, d.placed[i].second);
+    glEndQuery(GL_ANY_SAMPLES_PASSED);
+  }
+  ++d.pictures;
   if (++d.drawCount % 64 == 0) d.Prune();
   // `saved` puts the caller's framebuffer, viewport and switches back.
+  return true;
+}
+
+void SceneRenderer::Forget() {
+  impl_->memory.Forget(false);
+}
+
+unsigned SceneRenderer::Pictures() const {
+  return impl_->pictures;
 }
 
 unsigned SceneRenderer::ColorTexture() const {

@@ -21,8 +21,13 @@ class SceneRenderer {
   SceneRenderer(const SceneRenderer&) = delete;
   SceneRenderer& operator=(const SceneRenderer&) = delete;
 
-  // Renders everything below `scene` as seen from `camera`.
-  void Draw(const rm::Frame& scene, const rm::Frame& camera, const rm::Viewport& viewport);
+  // Renders everything below `scene` as seen from `camera`. Returns false,
+  // drawing nothing, when the picture would be the one drawn last.
+  bool Draw(const rm::Frame& scene, const rm::Frame& camera, const rm::Viewport& viewport);
+  // Makes the next Draw draw whatever changed or not.
+  void Forget();
+  // How many pictures Draw has drawn: a new number, a new picture.
+  unsigned Pictures() const;
 
   // The colour buffer as a texture, for showing it in a window.
   unsigned ColorTexture() const;

@@ -544,7 +544,14 @@ struct Hasher {
 
 }  // namespace
 
-uint64_t FormSignature(const Form& form) {
+uint64_t FormSignature(const Form& form, bool renders) {
+  Hasher h;
+  h(OwnSignature(form));
+  for (const Control* c : form.Controls()) h(ControlSignature(*c, renders));
+  return h.h;
+}
+
+uint64_t OwnSignature(const Form& form) {
   Hasher h;
   h(form.caption);
   h(form.clientWidth);
@@ -552,59 +559,63 @@ uint64_t FormSignature(const Form& form) {
   h(form.picture);
   h(form.backColor);
   h(form.ActiveControl());
-  for (const Control* c : form.Controls()) {
-    h(c->left);
-    h(c->top);
-    h(c->width);
-    h(c->height);
-    h(c->enabled);
-    h(c->visible);
-    switch (c->kind) {
-      case ControlKind::Label: {
-        auto* l = static_cast<const Label*>(c);
-        h(l->caption);
-        h(l->foreColor);
-        h(l->alignment);
-        h(l->bold);
-        h(l->fontSize);
-        h(l->wordWrap);
-        break;
-      }
-      case ControlKind::Button:
-        h(static_cast<const Button*>(c)->caption);
-        break;
-      case ControlKind::CheckBox:
-        h(static_cast<const CheckBox*>(c)->value);
-        h(static_cast<const CheckBox*>(c)->caption);
-        break;
-      case ControlKind::ListBox: {
-        auto* l = static_cast<const ListBox*>(c);
-        h(l->listIndex);
-        for (const auto& item : l->items) h(item);
-        break;
-      }
-      case ControlKind::TextBox:
-        h(static_cast<const TextBox*>(c)->text);
-        break;
-      case ControlKind::ProgressBar: {
-        auto* p = static_cast<const ProgressBar*>(c);
-        h(p->Value());
-        h(p->min);
-        h(p->max);
-        h(p->vertical);
-        break;
-      }
-      case ControlKind::PictureBox:
-        h(static_cast<const PictureBox*>(c)->picture);
-        break;
-      case ControlKind::RichTextBox:
-        h(static_cast<const RichTextBox*>(c)->text);
-        h(static_cast<const RichTextBox*>(c)->scroll);
-        break;
-      case ControlKind::Canvas:
-        h(static_cast<const RMCanvas*>(c)->renderCount);
-        break;
+  return h.h;
+}
+
+uint64_t ControlSignature(const Control& control, bool renders) {
+  const Control* c = &control;
+  Hasher h;
+  h(c->left);
+  h(c->top);
+  h(c->width);
+  h(c->height);
+  h(c->enabled);
+  h(c->visible);
+  switch (c->kind) {
+    case ControlKind::Label: {
+      auto* l = static_cast<const Label*>(c);
+      h(l->caption);
+      h(l->foreColor);
+      h(l->alignment);
+      h(l->bold);
+      h(l->fontSize);
+      h(l->wordWrap);
+      break;
     }
+    case ControlKind::Button:
+      h(static_cast<const Button*>(c)->caption);
+      break;
+    case ControlKind::CheckBox:
+      h(static_cast<const CheckBox*>(c)->value);
+      h(static_cast<const CheckBox*>(c)->caption);
+      break;
+    case ControlKind::ListBox: {
+      auto* l = static_cast<const ListBox*>(c);
+      h(l->listIndex);
+      for (const auto& item : l->items) h(item);
+      break;
+    }
+    case ControlKind::TextBox:
+      h(static_cast<const TextBox*>(c)->text);
+      break;
+    case ControlKind::ProgressBar: {
+      auto* p = static_cast<const ProgressBar*>(c);
+      h(p->Value());
+      h(p->min);
+      h(p->max);
+      h(p->vertical);
+      break;
+    }
+    case ControlKind::PictureBox:
+      h(static_cast<const PictureBox*>(c)->picture);
+      break;
+    case ControlKind::RichTextBox:
+      h(static_cast<const RichTextBox*>(c)->text);
+      h(static_cast<const RichTextBox*>(c)->scroll);
+      break;
+    case ControlKind::Canvas:
+      if (renders) h(static_cast<const RMCanvas*>(c)->renderCount);
+      break;
   }
   return h.h;
 }

@@ -28,6 +28,8 @@
 #include "platform/canvas/rmcanvas.h"
 #include "platform/error.h"
 #include "platform/gl/scene_renderer.h"
+#include "platform/real/frame_reuse.h"
+#include "platform/real/partial_present.h"
 #include "platform/real/real_internal.h"
 #include "platform/toolkit/modal.h"
 
@@ -159,6 +161,11 @@ Control* HitTest(const Form& f, float x, float y) {
   return nullptr;
 }
 
+// Controls whose look changes as the pointer moves within them.
+bool TracksPointer(const Control* c) {
+  return c != nullptr && (c->kind == ControlKind::ListBox || c->kind == ControlKind::RichTextBox);
+}
+
 void Style(ImGuiStyle& style) {
   ImGui::StyleColorsLight(&style);
   style.WindowRounding = style.ChildRounding = style.FrameRounding = 0;
@@ -193,7 +200,7 @@ class RealBackend : public Backend {
   int32_t Clock() override { return static_cast<int32_t>(SDL_GetTicks()); }
   double Timer() override;
   std::string ProgramFolder() override { return folder_; }
-  void CollectEvents(std::vector<InputEvent>& out) override;
+  void CollectEvents(std::vector<InputEvent>& out, int waitMs) override;
   void Paint() override;
   void FormShown(Form& form) override;
   void FormHidden(Form& form) override;
@@ -227,12 +234,16 @@ class RealBackend : public Backend {
               float x = 0, float y = 0);
 
   void BeginFrame(Surface& s);
-  void EndFrame(Surface& s, ImU32 clear);
+  void EndFrame(Surface& s, ImU32 clear, WindowImage* image = nullptr);
   bool NeedsFrame(FormSurface& w, uint32_t now);
+  void DrawCanvasFrame(FormSurface& w);
+  void EndClippedFrame(FormSurface& w, ImU32 clear, const SDL_Rect& region, bool newPictures);
   void DrawFormWindow(FormSurface& w);
+  bool InertMotion(const FormSurface& w, const SDL_Event& e) const;
   bool DrawBox(Surface& box, const std::string& prompt, int style, float wrap);
   void PlainMessageBox(const std::string& prompt, int style, const std::string& title);
   unsigned CanvasTexture(const Control& canvas);
+  uint64_t Pictures(const Form& form);
   CanvasData* Data(const RMCanvas& canvas);
 
   std::string folder_;
@@ -249,6 +260,7 @@ class RealBackend : public Backend {
   int missedWarps_ = 0;
   int32_t homeX_ = 0, homeY_ = 0, motionX_ = 0, motionY_ = 0;
   int bpp_ = -1;
+  int showsParts_ = -1;  // whether windows can show part of a frame; -1 not known yet
 };
 
 // --- start and end --------------------------------------------------------
@@ -296,7 +308,11 @@ RealBackend::RealBackend() {
 }
 
 RealBackend::~RealBackend() {
-  for (auto& w : windows_) DestroySurface(*w);
+  for (auto& w : windows_) {
+    gl_->MakeCurrent();
+    w->image.Release();
+    DestroySurface(*w);
+  }
   windows_.clear();
   if (!gl_->alive) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -438,6 +454,8 @@ void RealBackend::FormUnloaded(Form& form) {
   auto it = std::find_if(windows_.begin(), windows_.end(),
                          [&](const auto& w) { return w->form == &form; });
   if (it != windows_.end()) {
+    gl_->MakeCurrent();
+    (*it)->image.Release();
     DestroySurface(**it);
     windows_.erase(it);
   }
@@ -471,14 +489,22 @@ void RealBackend::Record(InputEvent::Kind kind, Form& form, Control* control, in
   pending_.push_back(std::move(e));
 }
 
-void RealBackend::CollectEvents(std::vector<InputEvent>& out) {
+void RealBackend::CollectEvents(std::vector<InputEvent>& out, int waitMs) {
   SDL_Event e;
   bool any = false;
   while (SDL_PollEvent(&e)) {
     HandleEvent(e);
     any = true;
   }
-  if (!any && pending_.empty() && SDL_WaitEventTimeout(&e, 1)) {
+  // A window that takes input or changed is drawn at its full rate meanwhile.
+  uint32_t now = SDL_GetTicks();
+  for (auto& w : windows_) {
+    if (!w->shown) continue;
+    bool urgent = w->dirty || w->focusDirty || !w->queue.empty() || !After(now, w->hotUntil);
+    uint32_t since = now - w->lastFrame;
+    if (urgent) waitMs = std::min(waitMs, since >= kFrameMs ? 0 : int(kFrameMs - since));
+  }
+  if (!any && pending_.empty() && waitMs > 0 && SDL_WaitEventTimeout(&e, waitMs)) {
     HandleEvent(e);
     while (SDL_PollEvent(&e)) HandleEvent(e);
   }
@@ -520,7 +546,11 @@ void RealBackend::HandleEvent(const SDL_Event& e) {
       }
       break;
     case SDL_MOUSEMOTION:
-      Queue(*w, e);
+      if (InertMotion(*w, e)) {
+        w->mouse = {float(e.motion.x), float(e.motion.y)};  // the next frame takes it
+      } else {
+        Queue(*w, e);
+      }
       break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -542,6 +572,19 @@ void RealBackend::HandleEvent(const SDL_Event& e) {
     default:
       break;
   }
+}
+
+// Motion with no button held that stays over one control which looks the
+// same wherever the pointer is on it (or over the bare form) changes nothing
+// on screen, so it needs no frame of its own. The play view's hidden pointer,
+// put back at its home point every frame, moves like that all the time.
+bool RealBackend::InertMotion(const FormSurface& w, const SDL_Event& e) const {
+  if (!w.queue.empty() || e.motion.state != 0) return false;
+  if (w.buttons[0] || w.buttons[1] || w.buttons[2]) return false;
+  const Form& f = *w.form;
+  const Control* before = HitTest(f, w.mouse.x, w.mouse.y);
+  const Control* after = HitTest(f, float(e.motion.x), float(e.motion.y));
+  return before == after && !TracksPointer(after);
 }
 
 void RealBackend::FormMouse(FormSurface& w, const SDL_Event& e) {
@@ -705,17 +748,21 @@ void RealBackend::BeginFrame(Surface& s) {
   ImGui::NewFrame();
 }
 
-void RealBackend::EndFrame(Surface& s, ImU32 clear) {
+// Draws the frame into `image` when there is one and then shows the image,
+// so that frames in which only a canvas changes can start from it.
+void RealBackend::EndFrame(Surface& s, ImU32 clear, WindowImage* image) {
   ImGui::Render();
-  glBindFramebuffer(GL_FRAMEBUFFER, 0);
   int dw = 0, dh = 0;
   SDL_GL_GetDrawableSize(s.window, &dw, &dh);
+  bool kept = image != nullptr && image->Target(dw, dh);
+  if (!kept) glBindFramebuffer(GL_FRAMEBUFFER, 0);
   glViewport(0, 0, dw, dh);
   glDisable(GL_SCISSOR_TEST);
   ImVec4 c = ImGui::ColorConvertU32ToFloat4(clear);
   glClearColor(c.x, c.y, c.z, 1);
   glClear(GL_COLOR_BUFFER_BIT);
   ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+  if (kept) image->Show();
   SDL_GL_SwapWindow(s.window);
   s.lastFrame = SDL_GetTicks();
   s.dirty = false;
@@ -750,12 +797,94 @@ void RealBackend::DrawFormWindow(FormSurface& w) {
     w.height = f.clientHeight;
     SDL_SetWindowSize(w.window, w.width, w.height);
   }
+  uint64_t layout = FormSignature(f, false);
   w.signature = FormSignature(f);
+  uint64_t pictures = Pictures(f);
+  bool reuse = FrameCanStartFromImage(w, SDL_GetTicks());
+  if (reuse && layout == w.layout) {
+    // A canvas whose scene didn't change keeps its picture: the screen
+    // already shows this frame, though it's shown again now and then.
+    if (pictures != w.pictures || SDL_GetTicks() - w.lastFrame >= kIdleMs) DrawCanvasFrame(w);
+    w.pictures = pictures;
+    w.dirty = false;
+    return;
+  }
+  SDL_Rect region{};
+  bool clipped = reuse && ChangedRegion(w, region);
+  bool newPictures = pictures != w.pictures;
+  w.layout = layout;
+  w.pictures = pictures;
   BeginFrame(w);
   DrawContext dc{fonts_, *pictures_, pending_,
                  [this](const Control& c) { return CanvasTexture(c); }};
   DrawForm(w, dc);
-  EndFrame(w, (f.backColor & 0x00FFFFFFu) | 0xFF000000u);
+  ImU32 clear = (f.backColor & 0x00FFFFFFu) | 0xFF000000u;
+  if (clipped) {
+    EndClippedFrame(w, clear, region, newPictures);
+  } else {
+    // Only a window with a canvas has frames that can start from its last one.
+    bool canvas = std::any_of(f.Controls().begin(), f.Controls().end(),
+                              [](const Control* c) { return c->kind == ControlKind::Canvas; });
+    EndFrame(w, clear, canvas ? &w.image : nullptr);
+    int dw = 0, dh = 0;
+    SDL_GL_GetDrawableSize(w.window, &dw, &dh);
+    w.imageWhole = canvas && w.image.Holds(dw, dh);
+  }
+  if (w.imageWhole) RememberControls(w);
+}
+
+// A frame in which only a few controls changed: the form is drawn again into
+// the kept image clipped to their region, and that region is shown.
+void RealBackend::EndClippedFrame(FormSurface& w, ImU32 clear, const SDL_Rect& region,
+                                  bool newPictures) {
+  ImGui::Render();
+  ImDrawData* data = ImGui::GetDrawData();
+  ClipDrawData(data, region);
+  w.image.Target(w.width, w.height);
+  glViewport(0, 0, w.width, w.height);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(region.x, w.height - region.y - region.h, region.w, region.h);
+  ImVec4 c = ImGui::ColorConvertU32ToFloat4(clear);
+  glClearColor(c.x, c.y, c.z, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glDisable(GL_SCISSOR_TEST);
+  ImGui_ImplOpenGL3_RenderDrawData(data);
+
+  if (showsParts_ < 0) showsParts_ = CanShowPart(w.window) ? 1 : 0;
+  if (showsParts_) {
+    w.image.ShowPart(region.x, region.y, region.w, region.h);
+    ShowPart(w.window, region.x, region.y, region.w, region.h);
+  } else {
+    w.image.Show();
+  }
+  // The image's canvases may be older than what the screen shows.
+  for (const Control* ctl : w.form->Controls()) {
+    if (!ctl->visible || ctl->kind != ControlKind::Canvas) continue;
+    if (showsParts_ && !newPictures) continue;
+    w.image.ShowCanvas(CanvasTexture(*ctl), ctl->left, ctl->top, ctl->width, ctl->height);
+    if (showsParts_) ShowPart(w.window, ctl->left, ctl->top, ctl->width, ctl->height);
+  }
+  if (!showsParts_) SDL_GL_SwapWindow(w.window);
+  w.lastFrame = SDL_GetTicks();
+  w.dirty = false;
+  inFrame_ = false;
+}
+
+void RealBackend::DrawCanvasFrame(FormSurface& w) {
+  SDL_GL_MakeCurrent(w.window, gl_->context);
+  if (showsParts_ < 0) showsParts_ = CanShowPart(w.window) ? 1 : 0;
+  // The screen still shows the rest of the last whole frame: only the
+  // canvases need drawing and showing. Without that, the kept image goes
+  // first and the whole frame is shown.
+  if (!showsParts_) w.image.Show();
+  for (const Control* c : w.form->Controls()) {
+    if (!c->visible || c->kind != ControlKind::Canvas) continue;
+    w.image.ShowCanvas(CanvasTexture(*c), c->left, c->top, c->width, c->height);
+    if (showsParts_) ShowPart(w.window, c->left, c->top, c->width, c->height);
+  }
+  if (!showsParts_) SDL_GL_SwapWindow(w.window);
+  w.lastFrame = SDL_GetTicks();
+  w.dirty = false;
 }
 
 void RealBackend::Paint() {
@@ -1057,12 +1186,26 @@ void RealBackend::CanvasRender(RMCanvas& canvas) {
     CanvasInit(canvas);
     data = Data(canvas);
   }
-  gl_->MakeCurrent();
+  // Any window of the shared context will do for drawing off screen, and
+  // staying on the play window spares a switch of drawables every frame.
+  if (SDL_GL_GetCurrentContext() != gl_->context) gl_->MakeCurrent();
   if (data->renderer->Width() != canvas.width || data->renderer->Height() != canvas.height) {
     data->renderer = std::make_unique<gl::SceneRenderer>(canvas.width, canvas.height);
   }
   data->renderer->Draw(*canvas.SceneFrame(), *canvas.Camera(), canvas.Viewport());
   RepaintNow(canvas.form);
+}
+
+// Which pictures a form's canvases hold: changes whenever one draws anew.
+uint64_t RealBackend::Pictures(const Form& form) {
+  uint64_t h = 0;
+  for (const Control* c : form.Controls()) {
+    if (c->kind != ControlKind::Canvas) continue;
+    CanvasData* data = Data(static_cast<const RMCanvas&>(*c));
+    unsigned n = data ? data->renderer->Pictures() : 0;
+    h = h * 1000003u + n + 1;
+  }
+  return h;
 }
 
 unsigned RealBackend::CanvasTexture(const Control& canvas) {

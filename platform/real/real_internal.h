@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/real/window_image.h"
 #include "platform/sound/sound.h"
 #include "platform/toolkit/events.h"
 #include "platform/toolkit/form.h"
@@ -93,6 +94,16 @@ struct FormSurface : Surface {
   bool shown = false;
   bool focusDirty = true;
   uint64_t signature = 0;
+  // The last whole frame, kept for frames in which only a canvas changed;
+  // `layout` is the form's signature, renders aside, when it was drawn.
+  WindowImage image;
+  bool imageWhole = false;
+  uint64_t layout = 0;
+  uint64_t pictures = 0;  // the canvases' pictures on screen
+  // What the image shows of the form and of each control (see frame_reuse.h).
+  uint64_t own = 0;
+  std::vector<uint64_t> controlSignatures;
+  std::vector<SDL_Rect> controlRects;
   std::map<const Control*, TextBoxState> texts;
   std::map<const Control*, int> listShown;      // selection last scrolled to
   std::map<const Control*, float> scrollShown;  // rich text scroll last applied
@@ -116,8 +127,12 @@ void DrawRichText(const std::string& text, const Fonts& fonts, float width);
 bool ClassicButton(const char* id, const std::string& caption, ImVec2 pos, ImVec2 size,
                    bool enabled, bool focused, const Fonts& fonts);
 
-// A hash of everything a form's drawing depends on.
-uint64_t FormSignature(const Form& form);
+// A hash of everything a form's drawing depends on; without the canvases'
+// render counts when `renders` is false.
+uint64_t FormSignature(const Form& form, bool renders = true);
+// The same for the form's own fields, and for one control.
+uint64_t OwnSignature(const Form& form);
+uint64_t ControlSignature(const Control& control, bool renders);
 
 // Windows virtual-key code of an SDL key, 0 when it has none.
 int VirtualKey(const SDL_Keysym& key);

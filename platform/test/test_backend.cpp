@@ -64,8 +64,9 @@ TestBackend::TestBackend() {
   programFolder = ec ? std::string(".") : exe.parent_path().string();
 }
 
-void TestBackend::CollectEvents(std::vector<InputEvent>& out) {
+void TestBackend::CollectEvents(std::vector<InputEvent>& out, int waitMs) {
   if (++yields > yieldLimit) throw std::runtime_error("test back end: too many yields");
+  lastWaitMs = waitMs;
   now = static_cast<int32_t>(static_cast<uint32_t>(now) + static_cast<uint32_t>(msPerYield));
   if (onYield) onYield();
   while (!queue_.empty()) {

@@ -66,6 +66,7 @@ class TestBackend : public Backend {
   std::vector<std::string> soundLog;   // "load crowd.daw", "play crowd2.daw looping", "stop ..."
   std::vector<std::string> windowLog;  // "show frmNewNet", "hide ...", "unload ..."
   int64_t yields = 0;
+  int lastWaitMs = -1;  // what the last yield was allowed to wait
   int canvasRenders = 0;
   int repaints = 0;
   int cursorCount = 0;  // display counter of the pointer: < 0 hidden
@@ -75,7 +76,8 @@ class TestBackend : public Backend {
   int32_t Clock() override { return now; }
   double Timer() override { return timer; }
   std::string ProgramFolder() override { return programFolder; }
-  void CollectEvents(std::vector<InputEvent>& out) override;
+  // One yield on the virtual clock, whatever the wait.
+  void CollectEvents(std::vector<InputEvent>& out, int waitMs) override;
   void Paint() override {}
   void FormShown(Form& form) override;
   void FormHidden(Form& form) override;

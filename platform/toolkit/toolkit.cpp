@@ -1,5 +1,6 @@
 #include "platform/toolkit/toolkit.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -18,7 +19,12 @@ namespace {
 struct ToolkitState {
   std::vector<Form*> modal;
   uint32_t seed = 0x50000;
+  bool clockRead = false;  // since the last yield
 };
+
+// The longest a yield waits for events: open network sessions are serviced
+// at every yield, and windows are checked for drawing.
+constexpr int kLongestWaitMs = 10;
 
 ToolkitState& state() {
   static ToolkitState s;
@@ -94,16 +100,28 @@ void Dispatch(const InputEvent& e) {
   }
 }
 
-}  // namespace
-
-void DoEvents() {
+void Yield(int waitMs) {
+  state().clockRead = false;
   std::vector<InputEvent> events;
-  backend().CollectEvents(events);
+  backend().CollectEvents(events, waitMs);
   // The network is an event source too: open sessions keep answering their
   // peers while the game is busy in a flight or a result picture.
   net::PumpAll();
   for (const InputEvent& e : events) Dispatch(e);
   backend().Paint();
+}
+
+}  // namespace
+
+void DoEvents() {
+  Yield(state().clockRead ? 1 : kLongestWaitMs);
+}
+
+void DoEvents(int32_t deadline) {
+  // Wrap-safe, as the loops compare the clock with their deadlines.
+  int32_t left = static_cast<int32_t>(static_cast<uint32_t>(deadline) -
+                                      static_cast<uint32_t>(backend().Clock()));
+  Yield(std::clamp<int32_t>(left, 0, kLongestWaitMs));
 }
 
 ModalScope::ModalScope(Form& form) {
@@ -122,6 +140,7 @@ int MsgBox(const std::string& prompt, int style, const std::string& title) {
 }
 
 int32_t timeGetTime() {
+  state().clockRead = true;
   return backend().Clock();
 }
 

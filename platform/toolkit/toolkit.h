@@ -14,7 +14,13 @@ constexpr int vbCritical = 16;
 constexpr int vbOK = 1;
 
 // Takes the pending events, runs their handlers and repaints what changed.
+// With no events pending it waits for them a little: about 1 ms when the
+// clock was read since the last yield (the caller may be timing something),
+// longer otherwise.
 void DoEvents();
+// The same, for a loop that runs until the clock reaches `deadline`: the
+// wait for events may last until then.
+void DoEvents(int32_t deadline);
 
 // Shows a modal message box with an OK button; an empty title shows the
 // application's title.

@@ -309,3 +309,43 @@ TEST_F(SceneRendererTest, ColourTextureHoldsTheImageAndStateIsPutBack) {
 }
 
 }  // namespace
+
+// A frame that would look like the last one is not drawn again; any change
+// that shows is, and so is a change behind something else once it moves.
+TEST_F(SceneRendererTest, DrawsAgainOnlyWhenThePictureWouldChange) {
+  // A blue square, drawn first, then covered by a red one in front of it.
+  rm::FramePtr behindFrame = d3drm.CreateFrame(scene);
+  rm::MeshBuilderPtr behind = Glowing(behindFrame, 0, 0, 1);
+  gltest::AddSquare(*behind, {0, 0, 12}, kRight, kUp, 0.5f);
+  rm::MeshBuilderPtr front = Glowing(d3drm.CreateFrame(scene), 1, 0, 0);
+  gltest::AddSquare(*front, {0, 0, 10}, kRight, kUp, 1);
+
+  EXPECT_TRUE(renderer->Draw(*scene, *camera, viewport));
+  unsigned pictures = renderer->Pictures();
+  EXPECT_FALSE(renderer->Draw(*scene, *camera, viewport)) << "nothing changed";
+  EXPECT_EQ(pictures, renderer->Pictures());
+
+  // The hidden square's texture coordinates drift, as the sky's do: the first
+  // change is drawn, and from then on the renderer knows it doesn't show.
+  behind->uvs.assign(behind->positions.size(), {0.5f, 0.5f});
+  EXPECT_TRUE(renderer->Draw(*scene, *camera, viewport));
+  behind->uvs.assign(behind->positions.size(), {0.25f, 0.25f});
+  EXPECT_FALSE(renderer->Draw(*scene, *camera, viewport)) << "the change lies hidden";
+
+  // Moved out from behind, it shows.
+  behindFrame->local = gltest::Pose({1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {3, 0, 0});
+  EXPECT_TRUE(renderer->Draw(*scene, *camera, viewport));
+  std::vector<uint8_t> image = renderer->ReadPixels();
+  EXPECT_TRUE(Near({0, 0, 255}, At(image, 312, 180), 4));
+
+  // A colour that shows, a camera move, Forget: each draws.
+  front->material->SetEmissive(0, 1, 0);
+  EXPECT_TRUE(renderer->Draw(*scene, *camera, viewport));
+  EXPECT_TRUE(Near({0, 255, 0}, At(renderer->ReadPixels(), 208, 180), 4));
+  camera->local = gltest::Pose({1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0.5f, 0, 0});
+  EXPECT_TRUE(renderer->Draw(*scene, *camera, viewport));
+  renderer->Forget();
+  EXPECT_TRUE(renderer->Draw(*scene, *camera, viewport));
+  EXPECT_GT(renderer->Pictures(), pictures);
+  EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}

@@ -283,7 +283,7 @@ class CanvasWindow : public platform::Form {
 };
 
 // A red square over the upper half of the camera's view, both sides facing.
-void AddUpperSquare(platform::RMCanvas& canvas) {
+rm::MeshBuilderPtr AddUpperSquare(platform::RMCanvas& canvas) {
   auto mesh = canvas.D3DRM().CreateMeshBuilder();
   mesh->positions = {{-20, 0.5f, 6}, {-20, 20, 6}, {20, 20, 6}, {20, 0.5f, 6}};
   mesh->uvs = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
@@ -291,14 +291,20 @@ void AddUpperSquare(platform::RMCanvas& canvas) {
   mesh->SetColorRGB(1, 0, 0);
   auto frame = canvas.D3DRM().CreateFrame(canvas.SceneFrame());
   frame->AddVisual(mesh);
+  return mesh;
+}
+
+// Shows the window and starts its canvas with the red square in view.
+rm::MeshBuilderPtr ShowWithSquare(platform::Form& w, platform::RMCanvas& canvas) {
+  w.Show();
+  canvas.Init();
+  canvas.Viewport().SetBack(100);
+  return AddUpperSquare(canvas);
 }
 
 TEST_F(RealBackendTest, TheCanvasShowsItsSceneUprightAndTakesKeysAndButtons) {
   CanvasWindow w;
-  w.Show();
-  w.canvas.Init();
-  w.canvas.Viewport().SetBack(100);
-  AddUpperSquare(w.canvas);
+  ShowWithSquare(w, w.canvas);
   w.canvas.Render();
   auto box = WaitForWindow("Real Back End Canvas", 10);
   ASSERT_TRUE(box);
@@ -331,6 +337,89 @@ TEST_F(RealBackendTest, TheCanvasShowsItsSceneUprightAndTakesKeysAndButtons) {
   EXPECT_TRUE(PumpUntil([&] { return w.keysUp.size() >= 8; }, 3));
   std::vector<int> expected{27, 65, 16, 66, 192, 37, 53, 32};
   EXPECT_EQ(w.keysDown, expected);
+  w.Unload();
+}
+
+// The canvas with a label below it and one that can show over it, as on the
+// play window.
+class CanvasAndLabelWindow : public CanvasWindow {
+ public:
+  platform::Label score{*this, "score"};
+  platform::Label cover{*this, "cover"};
+
+ protected:
+  void Design() override {
+    CanvasWindow::Design();
+    caption = "Real Back End Canvas And Label";
+    canvas.Move(20, 20, 280, 180);
+    for (platform::Label* label : {&score, &cover}) {
+      label->bold = true;
+      label->fontSize = 20;
+      label->foreColor = RGB(255, 255, 255);
+    }
+    score.Move(20, 210, 280, 40);
+    score.caption = "HOME 0";
+    cover.Move(180, 150, 120, 40);
+    cover.caption = "GOOD";
+    cover.visible = false;
+  }
+};
+
+int BrightIn(const Image& shot, int x0, int y0, int w, int h) {
+  int n = 0;
+  for (int y = y0; y < y0 + h; ++y) {
+    for (int x = x0; x < x0 + w; ++x) {
+      Rgb c = Split(shot.At(x, y));
+      n += c.r > 200 && c.g > 200 && c.b > 200;
+    }
+  }
+  return n;
+}
+
+// Frames in which only the canvas changes reuse the rest of the window: a
+// label that changes between renders, a control shown over the canvas and a
+// scene that changes must all still reach the screen.
+TEST_F(RealBackendTest, ChangesBesideAndOverTheCanvasReachTheScreenBetweenRenders) {
+  CanvasAndLabelWindow w;
+  rm::MeshBuilderPtr square = ShowWithSquare(w, w.canvas);
+  auto box = WaitForWindow("Real Back End Canvas And Label", 10);
+  ASSERT_TRUE(box);
+  auto frames = [&](int n) {
+    for (int i = 0; i < n; ++i) {
+      w.canvas.Render();
+      Pump(0.03);
+    }
+  };
+  frames(10);
+  Image before = Screenshot((ShotDir() / "real_canvas_label_before.png").string(), box);
+  ASSERT_EQ(before.width, 320);
+  EXPECT_GT(BrightIn(before, 20, 210, 280, 40), 50) << "the label is not drawn";
+  Rgb red = Split(before.At(160, 60));
+  EXPECT_GT(red.r, red.b + 40);
+  EXPECT_EQ(0, BrightIn(before, 180, 150, 120, 40));
+
+  // Changed between two renders, with nothing else to draw the window for.
+  w.score.caption = "";
+  frames(5);
+  Image cleared = Screenshot((ShotDir() / "real_canvas_label_cleared.png").string(), box);
+  EXPECT_EQ(0, BrightIn(cleared, 20, 210, 280, 40)) << "the old label stayed on screen";
+
+  w.score.caption = "AWAY 7";
+  frames(5);
+  Image changed = Screenshot((ShotDir() / "real_canvas_label_changed.png").string(), box);
+  EXPECT_GT(BrightIn(changed, 20, 210, 280, 40), 50) << "the new label never showed";
+
+  // A label over the canvas stays on top of new canvas frames, and the
+  // scene's change of colour shows.
+  w.cover.visible = true;
+  for (int i = 0; i < 6; ++i) {
+    square->SetColorRGB(0, i % 2 ? 1.0f : 0.9f, 0);  // a new picture every frame
+    frames(1);
+  }
+  Image after = Screenshot((ShotDir() / "real_canvas_label_after.png").string(), box);
+  EXPECT_GT(BrightIn(after, 180, 150, 120, 40), 50) << "the label over the canvas is gone";
+  Rgb green = Split(after.At(100, 60));
+  EXPECT_GT(green.g, green.r + 40) << "the scene's change never showed";
   w.Unload();
 }
 
