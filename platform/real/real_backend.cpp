@@ -26,6 +26,7 @@
 
 #include "platform/canvas/rmcanvas.h"
 #include "platform/error.h"
+#include "platform/frame_stats.h"
 #include "platform/gl/scene_renderer.h"
 #include "platform/real/real_internal.h"
 #include "platform/toolkit/modal.h"
@@ -708,6 +709,7 @@ void RealBackend::EndFrame(Surface& s, ImU32 clear) {
   glClear(GL_COLOR_BUFFER_BIT);
   ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
   SDL_GL_SwapWindow(s.window);
+  stats::WindowRedrawn();
   s.lastFrame = SDL_GetTicks();
   s.dirty = false;
   inFrame_ = false;
