@@ -358,6 +358,13 @@ void RealBackend::CreateSurface(Surface& s, const std::string& title, int x, int
   Style(ImGui::GetStyle());
   ImGui_ImplSDL2_InitForOpenGL(s.window, gl_->context);
   ImGui_ImplOpenGL3_Init("#version 330 core");
+  // Every window draws text from the one shared font texture: the OpenGL
+  // back end's own copy for this window is made from the one-pixel stub and
+  // dropped at once.
+  io.Fonts = fonts_.Stub();
+  ImGui_ImplOpenGL3_CreateDeviceObjects();
+  ImGui_ImplOpenGL3_DestroyFontsTexture();
+  io.Fonts = fonts_.Atlas();
   s.dirty = true;
 }
 

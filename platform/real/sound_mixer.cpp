@@ -65,6 +65,18 @@ class MixerSession {
   std::vector<int> free_;
 };
 
+// SDL_mixer leaves a converted sound in the buffer it was converted in, which
+// is several times the sound's size (for our mono 22 kHz files, 16 times the
+// file); a copy of just the sound takes its place.
+void KeepJustTheSound(Mix_Chunk& chunk) {
+  if (!chunk.allocated || chunk.alen == 0) return;
+  auto* sound = static_cast<Uint8*>(SDL_malloc(chunk.alen));
+  if (sound == nullptr) return;
+  SDL_memcpy(sound, chunk.abuf, chunk.alen);
+  SDL_free(chunk.abuf);
+  chunk.abuf = sound;
+}
+
 class MixerBuffer : public DirectSoundBuffer {
  public:
   MixerBuffer(std::shared_ptr<MixerSession> session, Mix_Chunk* chunk)
@@ -108,6 +120,7 @@ class MixerDevice : public SoundDevice {
     if (chunk == nullptr) {
       throw Error("can't load the sound " + native + ": " + Mix_GetError());
     }
+    KeepJustTheSound(*chunk);
     format.nFormatTag = 1;
     format.nChannels = static_cast<int16_t>(session_->channels);
     format.lSamplesPerSec = session_->frequency;
