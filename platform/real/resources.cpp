@@ -43,24 +43,12 @@ ImFont* AddFont(ImFontAtlas& atlas, std::vector<unsigned char>& file, float px) 
   return f;
 }
 
-unsigned Upload(const unsigned char* rgba, int width, int height) {
-  GLuint tex = 0;
-  glGenTextures(1, &tex);
-  glBindTexture(GL_TEXTURE_2D, tex);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-  glBindTexture(GL_TEXTURE_2D, 0);
-  return tex;
-}
+enum class Texels { Rgba, Coverage };
 
-// The glyphs' coverage as a one-channel texture that reads as white with that
-// alpha: what the RGBA form of the atlas holds, in a quarter of the memory.
-unsigned UploadCoverage(const unsigned char* alpha, int width, int height) {
+// A linear-filtered, clamped texture of tightly packed rows. Coverage (one
+// byte a texel) reads as white with that alpha: what the RGBA form of the
+// font atlas would hold, in a quarter of the memory.
+unsigned Upload(const unsigned char* pixels, int width, int height, Texels texels = Texels::Rgba) {
   GLuint tex = 0;
   glGenTextures(1, &tex);
   glBindTexture(GL_TEXTURE_2D, tex);
@@ -68,12 +56,15 @@ unsigned UploadCoverage(const unsigned char* alpha, int width, int height) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  const GLint swizzle[] = {GL_ONE, GL_ONE, GL_ONE, GL_RED};
-  glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, swizzle);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, width, height, 0, GL_RED, GL_UNSIGNED_BYTE, alpha);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  if (texels == Texels::Coverage) {
+    const GLint swizzle[] = {GL_ONE, GL_ONE, GL_ONE, GL_RED};
+    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, swizzle);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, width, height, 0, GL_RED, GL_UNSIGNED_BYTE, pixels);
+  } else {
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  }
   glBindTexture(GL_TEXTURE_2D, 0);
   return tex;
 }
@@ -92,7 +83,7 @@ void Fonts::Build() {
   int width = 0, height = 0;
   if (!atlas_.Build()) throw Error("can't build the font atlas");
   atlas_.GetTexDataAsAlpha8(&pixels, &width, &height);
-  texture_ = UploadCoverage(pixels, width, height);
+  texture_ = Upload(pixels, width, height, Texels::Coverage);
   atlas_.SetTexID(Texture());
   // The glyphs are baked and uploaded: neither the pixels nor the font files
   // are needed any more.
