@@ -276,6 +276,7 @@ int main(int argc, char** argv) {
   Sleep(3.0);
   const double resultCpu = (CpuSeconds(pid) - cpu0) / Since(t0) * 100;
   const Memory atResult = ReadMemory(pid);
+  Screenshot("/tmp/kwinta_match_play_result.png", result);
   ClickAt(result->x + result->width / 2, result->y + result->height / 2);
   for (int i = 0; i < 100 && game.Running(); ++i) Sleep(0.1);
   const bool endedByItself = !game.Running();

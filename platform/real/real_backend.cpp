@@ -16,6 +16,7 @@
 #include <imgui_impl_opengl3.h>
 #include <imgui_impl_sdl.h>
 #include <imgui_internal.h>
+#include <malloc.h>
 #include <sys/time.h>
 
 #include <algorithm>
@@ -253,6 +254,13 @@ class RealBackend : public Backend {
 // --- start and end --------------------------------------------------------
 
 RealBackend::RealBackend() {
+  // Big buffers come and go while windows, pictures, fonts and sounds load.
+  // glibc would raise its mmap threshold past each one freed and put the next
+  // in the heap, where it stays resident once freed; a fixed threshold hands
+  // them back. 1 MiB is above what a frame allocates, so frames make no
+  // system calls for memory.
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
+  mallopt(M_TRIM_THRESHOLD, 2 << 20);
   if (char* base = SDL_GetBasePath()) {
     folder_ = base;
     SDL_free(base);
