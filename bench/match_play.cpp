@@ -263,7 +263,12 @@ int main(int argc, char** argv) {
     }
   }
   if (!result) {
-    std::fprintf(stderr, "match_play: no result window within %.0f s\n", limit);
+    if (!game.Running()) {
+      std::fprintf(stderr, "match_play: the program ended after %.0f s, before the result window\n",
+                   Since(start));
+    } else {
+      std::fprintf(stderr, "match_play: no result window within %.0f s\n", limit);
+    }
     game.Stop();
     return 1;
   }
