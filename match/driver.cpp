@@ -4,6 +4,7 @@
 #include "app/windows.h"
 #include "match/frmVorlet.h"
 #include "platform/error.h"
+#include "platform/frame_stats.h"
 
 namespace kwinta {
 
@@ -141,6 +142,7 @@ void VorletWindow::WhatPlayer(std::string& /*WMOD*/) {}
 
 void VorletWindow::StartFrame(int32_t period) {
   FrameStart = platform::timeGetTime();
+  platform::stats::FrameStarted(FrameStart, period);
   FrameDeadline =
       static_cast<int32_t>(static_cast<uint32_t>(FrameStart) + static_cast<uint32_t>(period));
 }

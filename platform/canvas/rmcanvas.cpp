@@ -2,6 +2,7 @@
 
 #include "platform/backend.h"
 #include "platform/error.h"
+#include "platform/frame_stats.h"
 
 namespace platform {
 
@@ -41,6 +42,7 @@ void RMCanvas::Render() {
   RequireInit();
   scene_->Move(1.0f);
   ++renderCount;
+  stats::CanvasRendered();
   backend().CanvasRender(*this);
 }
 

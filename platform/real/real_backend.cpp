@@ -16,6 +16,7 @@
 #include <imgui_impl_opengl3.h>
 #include <imgui_impl_sdl.h>
 #include <imgui_internal.h>
+#include <malloc.h>
 #include <sys/time.h>
 
 #include <algorithm>
@@ -27,6 +28,7 @@
 
 #include "platform/canvas/rmcanvas.h"
 #include "platform/error.h"
+#include "platform/frame_stats.h"
 #include "platform/gl/scene_renderer.h"
 #include "platform/real/frame_reuse.h"
 #include "platform/real/partial_present.h"
@@ -266,6 +268,13 @@ class RealBackend : public Backend {
 // --- start and end --------------------------------------------------------
 
 RealBackend::RealBackend() {
+  // Big buffers come and go while windows, pictures, fonts and sounds load.
+  // glibc would raise its mmap threshold past each one freed and put the next
+  // in the heap, where it stays resident once freed; a fixed threshold hands
+  // them back. 1 MiB is above what a frame allocates, so frames make no
+  // system calls for memory.
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
+  mallopt(M_TRIM_THRESHOLD, 2 << 20);
   if (char* base = SDL_GetBasePath()) {
     folder_ = base;
     SDL_free(base);
@@ -382,6 +391,13 @@ void RealBackend::CreateSurface(Surface& s, const std::string& title, int x, int
   Style(ImGui::GetStyle());
   ImGui_ImplSDL2_InitForOpenGL(s.window, gl_->context);
   ImGui_ImplOpenGL3_Init("#version 330 core");
+  // Every window draws text from the one shared font texture: the OpenGL
+  // back end's own copy for this window is made from the one-pixel stub and
+  // dropped at once.
+  io.Fonts = fonts_.Stub();
+  ImGui_ImplOpenGL3_CreateDeviceObjects();
+  ImGui_ImplOpenGL3_DestroyFontsTexture();
+  io.Fonts = fonts_.Atlas();
   s.dirty = true;
 }
 
@@ -764,6 +780,7 @@ void RealBackend::EndFrame(Surface& s, ImU32 clear, WindowImage* image) {
   ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
   if (kept) image->Show();
   SDL_GL_SwapWindow(s.window);
+  stats::WindowRedrawn();
   s.lastFrame = SDL_GetTicks();
   s.dirty = false;
   inFrame_ = false;

@@ -30,6 +30,7 @@ class Fonts {
   void Build();
   void Release();
   ImFontAtlas* Atlas() { return &atlas_; }
+  ImFontAtlas* Stub() { return &stub_; }
   ImTextureID Texture() const { return reinterpret_cast<ImTextureID>(intptr_t(texture_)); }
   ImFont* Regular(float px) const { return Nearest(regular_, px); }
   ImFont* Bold(float px) const { return Nearest(bold_, px); }
@@ -38,6 +39,7 @@ class Fonts {
  private:
   static ImFont* Nearest(const std::vector<ImFont*>& fonts, float px);
   ImFontAtlas atlas_;
+  ImFontAtlas stub_;
   std::vector<ImFont*> regular_, bold_;
   unsigned texture_ = 0;
 };

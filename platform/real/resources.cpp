@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/real/real_internal.h"
@@ -19,17 +22,33 @@ constexpr const char* kBoldFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans-B
 const ImWchar kGlyphs[] = {0x0020, 0x00FF, 0x0100, 0x017F, 0x2010, 0x2027, 0x2030, 0x203A,
                            0x20AC, 0x20AC, 0x2122, 0x2122, 0x2190, 0x2193, 0};
 
-ImFont* AddFont(ImFontAtlas& atlas, const char* file, float px) {
+// A font file's bytes, read once for all the sizes taken from it.
+std::vector<unsigned char> ReadFont(const char* file) {
+  std::ifstream in(file, std::ios::binary);
+  std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
+                                   std::istreambuf_iterator<char>());
+  if (bytes.empty()) throw Error(std::string("can't load the font ") + file);
+  return bytes;
+}
+
+ImFont* AddFont(ImFontAtlas& atlas, std::vector<unsigned char>& file, float px) {
   ImFontConfig cfg;
   cfg.OversampleH = 2;
   cfg.OversampleV = 1;
   cfg.PixelSnapH = true;
-  ImFont* f = atlas.AddFontFromFileTTF(file, px, &cfg, kGlyphs);
-  if (f == nullptr) throw Error(std::string("can't load the font ") + file);
+  cfg.FontDataOwnedByAtlas = false;
+  ImFont* f =
+      atlas.AddFontFromMemoryTTF(file.data(), static_cast<int>(file.size()), px, &cfg, kGlyphs);
+  if (f == nullptr) throw Error("can't load a font");
   return f;
 }
 
-unsigned Upload(const unsigned char* rgba, int width, int height) {
+enum class Texels { Rgba, Coverage };
+
+// A linear-filtered, clamped texture of tightly packed rows. Coverage (one
+// byte a texel) reads as white with that alpha: what the RGBA form of the
+// font atlas would hold, in a quarter of the memory.
+unsigned Upload(const unsigned char* pixels, int width, int height, Texels texels = Texels::Rgba) {
   GLuint tex = 0;
   glGenTextures(1, &tex);
   glBindTexture(GL_TEXTURE_2D, tex);
@@ -39,7 +58,13 @@ unsigned Upload(const unsigned char* rgba, int width, int height) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+  if (texels == Texels::Coverage) {
+    const GLint swizzle[] = {GL_ONE, GL_ONE, GL_ONE, GL_RED};
+    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, swizzle);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, width, height, 0, GL_RED, GL_UNSIGNED_BYTE, pixels);
+  } else {
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  }
   glBindTexture(GL_TEXTURE_2D, 0);
   return tex;
 }
@@ -47,18 +72,29 @@ unsigned Upload(const unsigned char* rgba, int width, int height) {
 }  // namespace
 
 void Fonts::Build() {
+  std::vector<unsigned char> regular = ReadFont(kRegularFont), bold = ReadFont(kBoldFont);
   // The first font added is every context's default: the controls' font.
-  regular_.push_back(AddFont(atlas_, kRegularFont, 13));
-  for (float px : {11.0f, 12.0f, 15.0f}) regular_.push_back(AddFont(atlas_, kRegularFont, px));
+  regular_.push_back(AddFont(atlas_, regular, 13));
+  for (float px : {11.0f, 12.0f, 15.0f}) regular_.push_back(AddFont(atlas_, regular, px));
   for (float px : {11.0f, 12.0f, 13.0f, 14.0f, 15.0f, 16.0f, 17.0f, 18.0f, 20.0f, 22.0f, 24.0f}) {
-    bold_.push_back(AddFont(atlas_, kBoldFont, px));
+    bold_.push_back(AddFont(atlas_, bold, px));
   }
   unsigned char* pixels = nullptr;
   int width = 0, height = 0;
   if (!atlas_.Build()) throw Error("can't build the font atlas");
-  atlas_.GetTexDataAsRGBA32(&pixels, &width, &height);
-  texture_ = Upload(pixels, width, height);
+  atlas_.GetTexDataAsAlpha8(&pixels, &width, &height);
+  texture_ = Upload(pixels, width, height, Texels::Coverage);
   atlas_.SetTexID(Texture());
+  // The glyphs are baked and uploaded: neither the pixels nor the font files
+  // are needed any more.
+  atlas_.ClearTexData();
+  atlas_.ClearInputData();
+
+  // A one-pixel atlas for the OpenGL back end's own font texture of each
+  // window, which no window draws from.
+  stub_.TexPixelsRGBA32 = static_cast<unsigned int*>(IM_ALLOC(4));
+  *stub_.TexPixelsRGBA32 = 0xFFFFFFFFu;
+  stub_.TexWidth = stub_.TexHeight = 1;
 }
 
 void Fonts::Release() {

@@ -44,19 +44,25 @@ class MixerSession {
   }
   void GiveBack(int ch) { free_.push_back(ch); }
 
-  // The mix every loaded sound is converted to.
-  const int frequency = 44100, channels = 2;
+  // The mix every loaded sound is converted to, as the device took it.
+  int frequency = 22050, channels = 1;
 
  private:
   MixerSession() {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
       throw Error(std::string("no sound device: ") + SDL_GetError());
     }
-    if (Mix_OpenAudio(frequency, AUDIO_S16SYS, channels, 1024) != 0) {
+    // The mix runs at the rate and channels of the game's sound files, so
+    // each sound is kept as the file holds it (a 44.1 kHz stereo copy would
+    // take four times the memory, for the same sound); the system converts
+    // the one mixed stream. 512 samples: 23 ms, as 1024 at 44.1 kHz.
+    if (Mix_OpenAudio(frequency, AUDIO_S16SYS, channels, 512) != 0) {
       std::string why = Mix_GetError();
       SDL_QuitSubSystem(SDL_INIT_AUDIO);
       throw Error("can't open the sound device: " + why);
     }
+    Uint16 format = 0;
+    Mix_QuerySpec(&frequency, &format, &channels);
     allocated_ = Mix_AllocateChannels(16);
   }
 
@@ -64,6 +70,18 @@ class MixerSession {
   int next_ = 0;
   std::vector<int> free_;
 };
+
+// SDL_mixer leaves a converted sound in the buffer it was converted in, which
+// is several times the sound's size (16 times a mono 22 kHz file's for a
+// 44.1 kHz stereo device); a copy of just the sound takes its place.
+void KeepJustTheSound(Mix_Chunk& chunk) {
+  if (!chunk.allocated || chunk.alen == 0) return;
+  auto* sound = static_cast<Uint8*>(SDL_malloc(chunk.alen));
+  if (sound == nullptr) return;
+  SDL_memcpy(sound, chunk.abuf, chunk.alen);
+  SDL_free(chunk.abuf);
+  chunk.abuf = sound;
+}
 
 class MixerBuffer : public DirectSoundBuffer {
  public:
@@ -108,6 +126,7 @@ class MixerDevice : public SoundDevice {
     if (chunk == nullptr) {
       throw Error("can't load the sound " + native + ": " + Mix_GetError());
     }
+    KeepJustTheSound(*chunk);
     format.nFormatTag = 1;
     format.nChannels = static_cast<int16_t>(session_->channels);
     format.lSamplesPerSec = session_->frequency;

@@ -6,6 +6,7 @@
 
 #include "platform/backend.h"
 #include "platform/canvas/rmcanvas.h"
+#include "platform/frame_stats.h"
 #include "platform/play/enet_session.h"
 #include "platform/toolkit/form.h"
 #include "platform/toolkit/modal.h"
@@ -180,6 +181,7 @@ bool GetCursorPos(POINT& p) {
 void mouse_event(int flags, int dx, int dy, int /*data*/, int /*extra*/) {
   if ((flags & MOUSEEVENTF_MOVE) && (flags & MOUSEEVENTF_ABSOLUTE)) {
     backend().MoveCursorAbsolute(dx, dy);
+    stats::PointerHomed();
   }
 }
 
