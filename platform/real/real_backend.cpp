@@ -882,6 +882,7 @@ void RealBackend::EndClippedFrame(FormSurface& w, ImU32 clear, const SDL_Rect& r
     if (showsParts_) ShowPart(w.window, ctl->left, ctl->top, ctl->width, ctl->height);
   }
   if (!showsParts_) SDL_GL_SwapWindow(w.window);
+  stats::WindowRedrawn();
   w.lastFrame = SDL_GetTicks();
   w.dirty = false;
   inFrame_ = false;
@@ -900,6 +901,7 @@ void RealBackend::DrawCanvasFrame(FormSurface& w) {
     if (showsParts_) ShowPart(w.window, c->left, c->top, c->width, c->height);
   }
   if (!showsParts_) SDL_GL_SwapWindow(w.window);
+  stats::WindowRedrawn();
   w.lastFrame = SDL_GetTicks();
   w.dirty = false;
 }
