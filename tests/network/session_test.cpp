@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <thread>
 
 #include "network/loopback.h"
 #include "support/game_fixture.h"
@@ -488,6 +489,111 @@ TEST_F(SessionTest, AJoinerThatVanishesIsNoticedByTheTimeOut) {
   close(toChild[1]);
   close(toParent[0]);
 }
+
+// A machine that stops servicing the network for a second or so (a busy
+// frame, a slow load) is still there for the other side, with the game's own
+// time-outs: neither side takes the other as gone, and messages sent during
+// the stall arrive afterwards.
+struct Stall {
+  bool hostStalls;
+  int ms;
+};
+
+class StalledPeerTest : public SessionTest, public ::testing::WithParamInterface<Stall> {};
+
+// Sends "tick" for `ms` while servicing the session, or, stalled, sleeps.
+bool TickOrStall(platform::DirectPlay4& dp, int32_t player, int ms, bool stalled) {
+  if (stalled) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return true;
+  }
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    auto m = dp.CreateMessage();
+    m->WriteString("tick");
+    dp.Send(player, platform::DPID_ALLPLAYERS, platform::DPSEND_GUARANTEED, m);
+    for (int i = 0; i < 20; ++i) {
+      dp.GetMessageCount(player);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (dp.PeerGone()) return false;
+  }
+  return true;
+}
+
+// Services the session for `ms`; true when the peer stayed and said "tick".
+bool PeerStaysAndTicks(platform::DirectPlay4& dp, int32_t player, int ms) {
+  bool ticked = false;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    while (dp.GetMessageCount(player) > 0 && !dp.PeerGone()) {
+      ticked = Take(dp).kind == "tick" || ticked;
+    }
+    if (dp.PeerGone()) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return ticked;
+}
+
+TEST_P(StalledPeerTest, APeerStalledForAMomentIsNotTakenAsGone) {
+  const Stall stall = GetParam();
+  int toChild[2], toParent[2];
+  ASSERT_EQ(pipe(toChild), 0);
+  ASSERT_EQ(pipe(toParent), 0);
+  fflush(nullptr);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(toChild[1]);
+    close(toParent[0]);
+    uint16_t port = 0;
+    pollfd p{toChild[0], POLLIN, 0};
+    if (poll(&p, 1, 10000) != 1 || read(toChild[0], &port, sizeof port) != sizeof port) _exit(2);
+    try {
+      Host h;
+      h.port = port;
+      Joiner j = Joining(*b, h);
+      const char ready = 'j';
+      if (write(toParent[1], &ready, 1) != 1) _exit(3);
+      if (!TickOrStall(*j.dp, j.player, stall.ms, !stall.hostStalls)) _exit(6);
+      if (!PeerStaysAndTicks(*j.dp, j.player, 1500) && !stall.hostStalls) _exit(7);
+      TickOrStall(*j.dp, j.player, 1500, false);
+      WaitForPeerGone(*j.dp, 10000);
+    } catch (...) {
+      _exit(4);
+    }
+    _exit(0);
+  }
+  close(toChild[0]);
+  close(toParent[1]);
+  Host h = Hosting(*b);
+  ASSERT_EQ(write(toChild[1], &h.port, sizeof h.port), static_cast<ssize_t>(sizeof h.port));
+  char ready = 0;
+  bool joined = false;
+  for (int i = 0; i < 20000 && !joined; ++i) {
+    h.dp->GetMessageCount(h.player);
+    pollfd p{toParent[0], POLLIN, 0};
+    joined = poll(&p, 1, 1) == 1 && read(toParent[0], &ready, 1) == 1;
+  }
+  ASSERT_TRUE(joined);
+  EXPECT_TRUE(TickOrStall(*h.dp, h.player, stall.ms, stall.hostStalls));
+  EXPECT_TRUE(PeerStaysAndTicks(*h.dp, h.player, 3000));
+  EXPECT_FALSE(h.dp->PeerGone());
+  h.dp->Close();
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  close(toChild[1]);
+  close(toParent[0]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stalls, StalledPeerTest,
+                         ::testing::Values(Stall{false, 1000}, Stall{false, 1500},
+                                           Stall{true, 1500}),
+                         [](const auto& info) {
+                           return std::string(info.param.hostStalls ? "Host" : "Joiner") +
+                                  "Stalls" + std::to_string(info.param.ms) + "ms";
+                         });
 
 // A process that ends with its session still open says goodbye on its way
 // out: the host hears it long before any time-out.
