@@ -72,9 +72,19 @@ bool ReadShot(platform::DirectPlayMessage& m, Shot& shot) {
   platform::End();
 }
 
+// Where a flick can start: the football lies on the table top, and the
+// table spans x from -25 to 25 and z from -90 to 95 (a little slack for
+// rounding). A start anywhere else has no place in the match, and far off it
+// the camera that follows the football could not even aim at it.
+bool OnTheTable(const float* pos) {
+  return std::fabs(pos[0]) <= 26 && std::fabs(pos[1]) <= 1 && pos[2] >= -91 && pos[2] <= 96;
+}
+
 // A flick flies along its direction with its up vector: both must make a
-// frame (a direction, and an up vector not along it).
+// frame (a direction, and an up vector not along it), from a start on the
+// table.
 bool UsablePose(const Shot& shot) {
+  if (!OnTheTable(shot.pos)) return false;
   const float* d = shot.dir;
   const float* u = shot.up;
   const float cx = u[1] * d[2] - u[2] * d[1];

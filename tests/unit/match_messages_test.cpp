@@ -340,7 +340,7 @@ TEST_F(MessagesTest, AShortOrWronglyTypedMessageIsDroppedWhole) {
   }
 }
 
-TEST_F(MessagesTest, AShotWithAForceOrPoseThatCouldNeverComeToRestIsDropped) {
+TEST_F(MessagesTest, AShotWithAForceOrPoseThatNoMachineCouldSendIsDropped) {
   OpenNetworkMatch();
   const float inf = std::numeric_limits<float>::infinity();
   const float nan = std::numeric_limits<float>::quiet_NaN();
@@ -361,6 +361,14 @@ TEST_F(MessagesTest, AShotWithAForceOrPoseThatCouldNeverComeToRestIsDropped) {
       with("Flick", 9, nan),
       with("Goal", 4, nan),
       with("Goal", 4, 1e30f),
+      // A flick that starts where no football can lie: off the table, or far
+      // below it (the camera could not even aim at it there).
+      with("Flick", 2, -3.96e28f),
+      with("Flick", 2, 5),
+      with("Flick", 1, 100),
+      with("Flick", 1, -30),
+      with("Flick", 3, 200),
+      with("Flick", 3, -120),
       // A flick without a direction, or with its up vector along it, has no frame to fly in.
       [] {
         std::vector<Field> f = ShotFields("Flick", 30);
