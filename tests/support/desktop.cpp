@@ -100,6 +100,18 @@ int Image::DistinctColours(int x0, int y0, int w, int h) const {
   return static_cast<int>(colours.size());
 }
 
+int Image::GreenIn(int x0, int y0, int w, int h) const {
+  int n = 0;
+  for (int y = y0; y < y0 + h && y < height; y += 2) {
+    for (int x = x0; x < x0 + w && x < width; x += 2) {
+      const uint32_t rgb = At(x, y);
+      const int r = rgb >> 16, g = (rgb >> 8) & 255, b = rgb & 255;
+      n += g > r + 15 && g > b + 15;
+    }
+  }
+  return n;
+}
+
 Image Screenshot(const std::string& pngPath, std::optional<WindowBox> box) {
   std::string crop;
   if (box) {

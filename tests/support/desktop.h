@@ -28,6 +28,8 @@ struct Image {
   std::vector<uint8_t> rgba;
   uint32_t At(int x, int y) const;  // 0xRRGGBB
   int DistinctColours(int x0, int y0, int w, int h) const;
+  // Greenish pixels (grass, the referee's field) in a box, every second one.
+  int GreenIn(int x0, int y0, int w, int h) const;
 };
 // Screenshot of the whole screen, or of a window's box.
 Image Screenshot(const std::string& pngPath, std::optional<WindowBox> box = std::nullopt);

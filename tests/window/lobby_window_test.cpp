@@ -1,0 +1,260 @@
+// The lobby in real windows: two game processes on one X display meet on
+// 127.0.0.1 with the Internet connection method. The first connects to
+// 127.0.0.1 and creates a game, the second connects, finds the game in its
+// list and joins; both play windows come up, and the creating side's first
+// flick reaches the joiner, who replays it and holds its "Turnover !" picture.
+// The port is chosen per run (KWINTA_PORT), and both games use only 127.0.0.1.
+//
+// Each game keeps raising its windows (every frame shows the play window, and
+// the host's wait shows its start-up window on every pass), so the two games
+// get a private X screen wide enough to stand side by side.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "support/desktop.h"
+
+namespace kwinta::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A UDP port on 127.0.0.1 that nothing uses at this moment.
+int FreeUdpPort() {
+  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof a;
+  int port = 0;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+      getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length) == 0) {
+    port = ntohs(a.sin_port);
+  }
+  close(fd);
+  return port;
+}
+
+// A private Xvfb screen of its own size; DISPLAY points at it meanwhile.
+class PrivateScreen {
+ public:
+  PrivateScreen(int width, int height) {
+    if (const char* d = std::getenv("DISPLAY")) previous_ = d;
+    for (int n = 140; n < 180 && pid_ < 0; ++n) {
+      if (fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) ||
+          fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) {
+        continue;
+      }
+      display_ = ":" + std::to_string(n);
+      const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+      pid_ = fork();
+      if (pid_ == 0) {
+        execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+      }
+      for (int i = 0; i < 100 && !fs::exists("/tmp/.X11-unix/X" + std::to_string(n)); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+    }
+    if (pid_ > 0) setenv("DISPLAY", display_.c_str(), 1);
+  }
+  ~PrivateScreen() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (!previous_.empty()) setenv("DISPLAY", previous_.c_str(), 1);
+  }
+  bool Up() const { return pid_ > 0; }
+  const std::string& Display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_, previous_;
+};
+
+// A window of one process: its X id and where it is.
+struct GameWindow {
+  std::string id;
+  WindowBox box;
+};
+
+// Waits up to `seconds` until process `pid` shows `count` windows named
+// `name`; the newest of them.
+std::optional<GameWindow> WaitForWindowOf(pid_t pid, const std::string& name, size_t count,
+                                          double seconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    std::istringstream found(Run("xdotool search --all --onlyvisible --pid " + std::to_string(pid) +
+                                 " --name '^" + name + "$' 2>/dev/null"));
+    std::vector<long> ids;
+    for (long id; found >> id;) ids.push_back(id);
+    if (ids.size() >= count) {
+      const std::string id = std::to_string(*std::max_element(ids.begin(), ids.end()));
+      std::istringstream shell(Run("xdotool getwindowgeometry --shell " + id));
+      GameWindow w{id, {}};
+      for (std::string line; std::getline(shell, line);) {
+        const int value = std::atoi(line.c_str() + line.find('=') + 1);
+        if (line.rfind("X=", 0) == 0) w.box.x = value;
+        if (line.rfind("Y=", 0) == 0) w.box.y = value;
+        if (line.rfind("WIDTH=", 0) == 0) w.box.width = value;
+        if (line.rfind("HEIGHT=", 0) == 0) w.box.height = value;
+      }
+      return w;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return std::nullopt;
+}
+
+// The top left corner of a window.
+std::pair<int, int> Corner(const std::string& id) {
+  std::istringstream shell(Run("xdotool getwindowgeometry --shell " + id));
+  int x = -1, y = -1;
+  for (std::string line; std::getline(shell, line);) {
+    if (line.rfind("X=", 0) == 0) x = std::atoi(line.c_str() + 2);
+    if (line.rfind("Y=", 0) == 0) y = std::atoi(line.c_str() + 2);
+  }
+  return {x, y};
+}
+
+// Puts a window's top left corner at (x, y), once the game has placed it.
+bool MoveTo(GameWindow& w, int x, int y) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Run("xdotool windowmove --sync " + w.id + " " + std::to_string(x) + " " + std::to_string(y));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    if (Corner(w.id) == std::make_pair(x, y)) {
+      w.box.x = x;
+      w.box.y = y;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Connect with the Internet method, answering its address prompt (moved to
+// `promptAt`) with 127.0.0.1. The method must already be the selected one: a
+// Connect on the local-network method would search the local network, which
+// no test does.
+void ConnectToLoopback(pid_t pid, const GameWindow& menu, int promptX, int promptY,
+                       const fs::path& png) {
+  const Image shot = Screenshot(png.string(), menu.box);
+  ASSERT_EQ(shot.width, 640);
+  // lstConnections (330, 144): the second line, "Internet TCP/IP Connection",
+  // is highlighted, the first is not.
+  ASSERT_EQ(shot.At(340, 169), 0x0A246Au) << "the Internet method is not selected";
+  ASSERT_NE(shot.At(340, 153), 0x0A246Au);
+  ClickAt(menu.box.x + 330 + 45, menu.box.y + 202 + 12);  // Connect
+  auto prompt = WaitForWindowOf(pid, "Locate Session", 1, 10);
+  ASSERT_TRUE(prompt) << "the Internet method's address prompt did not come";
+  ASSERT_TRUE(MoveTo(*prompt, promptX, promptY));
+  ClickAt(prompt->box.x + 12 + 150, prompt->box.y + 54 + 12);  // the answer line
+  Run("xdotool type --delay 40 '127.0.0.1'");
+  Run("xdotool sleep 0.2 key Return");
+}
+
+TEST(LobbyWindows, TwoGamesMeetOnLoopbackAndTheCreatorsFirstFlickReachesTheJoiner) {
+  if (!HaveDisplay()) GTEST_SKIP() << "no X display";
+  // The play windows put the pointer back at 30000/65536 of the screen,
+  // (732, 457) here: inside the host's canvas, which the flick needs.
+  PrivateScreen screen(1600, 1000);
+  ASSERT_TRUE(screen.Up()) << "no private X screen";
+  const int hostX = 300, joinX = 950, top = 100, promptY = 650;
+  const fs::path dir = fs::path(KWINTA_BIN_DIR).parent_path() / "screenshots";
+  fs::create_directories(dir);
+  const int port = FreeUdpPort();
+  ASSERT_NE(port, 0);
+  const std::vector<std::string> env = {
+      "DISPLAY=" + screen.Display(), "SDL_AUDIODRIVER=dummy", "LIBGL_ALWAYS_SOFTWARE=1",
+      "KWINTA_PORT=" + std::to_string(port), "KWINTA_BIND=127.0.0.1"};
+
+  // The first game connects to 127.0.0.1, finds nothing there, and creates.
+  GameProcess host(env);
+  auto hostMenu = WaitForWindowOf(host.pid(), "Kwinta V1.01", 1, 30);
+  ASSERT_TRUE(hostMenu);
+  ASSERT_TRUE(MoveTo(*hostMenu, hostX, top));
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ConnectToLoopback(host.pid(), *hostMenu, hostX, promptY, dir / "lobby_host_menu.png");
+  ASSERT_FALSE(HasFatalFailure());
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  ClickAt(hostMenu->box.x + 330 + 33, hostMenu->box.y + 270 + 12);  // Create
+  ASSERT_TRUE(WaitForWindowOf(host.pid(), "Polling...", 1, 10)) << "the host is not waiting";
+
+  // The second connects, finds the game and joins it.
+  GameProcess joiner(env);
+  auto joinMenu = WaitForWindowOf(joiner.pid(), "Kwinta V1.01", 1, 30);
+  ASSERT_TRUE(joinMenu);
+  ASSERT_TRUE(MoveTo(*joinMenu, joinX, top));
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ConnectToLoopback(joiner.pid(), *joinMenu, joinX, promptY, dir / "lobby_joiner_menu.png");
+  ASSERT_FALSE(HasFatalFailure());
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  const Image listed = Screenshot((dir / "lobby_joiner_sessions.png").string(), joinMenu->box);
+  // lstSessions (330, 326): its first line holds the game's dark text.
+  EXPECT_GT(listed.DistinctColours(332, 328, 120, 14), 4) << "the game is not listed";
+  ClickAt(joinMenu->box.x + 330 + 70, joinMenu->box.y + 326 + 9);  // the first line
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  ClickAt(joinMenu->box.x + 403 + 33, joinMenu->box.y + 270 + 12);  // Join
+
+  // Both play windows come up (centred, so they are put back beside each
+  // other): the joiner's over its start-up window, the host's over its
+  // "Polling..." one.
+  auto joinPlay = WaitForWindowOf(joiner.pid(), "Kwinta V1.01", 2, 30);
+  ASSERT_TRUE(joinPlay) << "the joiner's play window did not come";
+  ASSERT_TRUE(MoveTo(*joinPlay, joinX, top));
+  auto hostPlay = WaitForWindowOf(host.pid(), "Kwinta V1.01", 1, 30);
+  ASSERT_TRUE(hostPlay) << "the host's play window did not come";
+  ASSERT_TRUE(MoveTo(*hostPlay, hostX, top));
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  const Image hostStart = Screenshot((dir / "lobby_host_play.png").string(), hostPlay->box);
+  const Image joinStart = Screenshot((dir / "lobby_joiner_play.png").string(), joinPlay->box);
+  ASSERT_EQ(hostStart.width, 640);
+  ASSERT_EQ(joinStart.width, 640);
+  EXPECT_GT(hostStart.GreenIn(112, 58, 417, 361), 5000) << "no table in the host's view";
+  EXPECT_GT(joinStart.GreenIn(112, 58, 417, 361), 500) << "no table in the joiner's view";
+
+  // The host shoots first: a flick held until the meter overflows flies off
+  // the far end. The joiner replays it and holds the host's result picture.
+  kwinta::testing::Run("xdotool mousemove " + std::to_string(hostPlay->box.x + 320) + " " +
+                       std::to_string(hostPlay->box.y + 240) + " mousedown 1 sleep 0.6 mouseup 1");
+  const int pictureTop = 176;  // the "Turnover !" picture's box
+  bool viewMoved = false, joinerPicture = false, hostPicture = false;
+  for (int i = 0; i < 60 && !(joinerPicture && hostPicture); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    const Image both = Screenshot((dir / "lobby_both_turnover.png").string());
+    if (both.width != 1600) continue;
+    int changed = 0;
+    for (int y = 58; y < 58 + 361; y += 4) {
+      for (int x = 112; x < 112 + 417; x += 4) {
+        changed += both.At(joinX + x, top + y) != joinStart.At(x, y);
+      }
+    }
+    viewMoved = viewMoved || changed > 105 * 91 / 3;  // a third of the sampled canvas
+    joinerPicture = joinerPicture || both.GreenIn(joinX + 560, top + pictureTop + 90, 70, 80) > 200;
+    hostPicture = hostPicture || both.GreenIn(hostX + 560, top + pictureTop + 90, 70, 80) > 200;
+  }
+  EXPECT_TRUE(hostPicture) << "the host's flick never ended in its result picture";
+  EXPECT_TRUE(viewMoved) << "the joiner's camera never followed a replayed flick";
+  EXPECT_TRUE(joinerPicture) << "the joiner never showed the host's result picture";
+  EXPECT_TRUE(host.Running());
+  EXPECT_TRUE(joiner.Running());
+}
+
+}  // namespace
+}  // namespace kwinta::testing
