@@ -14,6 +14,10 @@ namespace {
 // Far above any force a player can give (120 at the most); a larger or
 // non-finite value from the peer would never come to rest.
 constexpr float kLargestForce = 1000;
+// The meter fills in steps of 8, so a shot's force is 0 or at least 8. A
+// kick with a force that is not 0 but next to nothing would rise by so little
+// per frame, and slow its rise by less still, that it never came down.
+constexpr float kSmallestForce = 1;
 
 using Message = std::shared_ptr<platform::DirectPlayMessage>;
 
@@ -54,7 +58,8 @@ bool ReadShot(platform::DirectPlayMessage& m, Shot& shot) {
       player > std::numeric_limits<int16_t>::max()) {
     return false;
   }
-  if (std::fabs(values[3]) > kLargestForce) return false;
+  const float force = std::fabs(values[3]);
+  if (force > kLargestForce || (force != 0 && force < kSmallestForce)) return false;
   std::copy(values, values + 3, shot.pos);
   shot.force = values[3];
   std::copy(values + 4, values + 7, shot.dir);

@@ -361,6 +361,10 @@ TEST_F(MessagesTest, AShotWithAForceOrPoseThatNoMachineCouldSendIsDropped) {
       with("Flick", 9, nan),
       with("Goal", 4, nan),
       with("Goal", 4, 1e30f),
+      // A force next to nothing: such a kick would never come down.
+      with("Goal", 4, 1.8e-42f),
+      with("Goal", 4, 0.5f),
+      with("Flick", 4, -1e-30f),
       // A flick that starts where no football can lie: off the table, or far
       // below it (the camera could not even aim at it there).
       with("Flick", 2, -3.96e28f),
