@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <thread>
 
@@ -433,17 +434,16 @@ TEST_F(SessionTest, StrangersOverEnetAreIgnoredOrRefused) {
   EXPECT_EQ(Take(*h.dp).kind, platform::kSysCreatePlayer);
 }
 
-// The joiner runs in a child process that is killed without a word: the host
-// notices through the time-out.
-TEST_F(SessionTest, AJoinerThatVanishesIsNoticedByTheTimeOut) {
-  platform::Network().peerTimeoutMinimumMs = 300;
-  platform::Network().peerTimeoutMaximumMs = 1500;
+// Forks a joiner and hosts a session for it, servicing the session until the
+// joiner is in; the child then runs `then` on its joined session and exits
+// with its result. The child starts before the session exists, so it shares
+// no socket. Returns the child's pid, or -1 when the joiner never came.
+pid_t HostForChildJoiner(platform::test::TestBackend& b, Host& h,
+                         const std::function<int(Joiner&)>& then) {
   int toChild[2], toParent[2];
-  ASSERT_EQ(pipe(toChild), 0);
-  ASSERT_EQ(pipe(toParent), 0);
-  // The child starts before any session exists, so it shares no socket.
+  if (pipe(toChild) != 0 || pipe(toParent) != 0) return -1;
+  fflush(nullptr);
   const pid_t child = fork();
-  ASSERT_GE(child, 0);
   if (child == 0) {
     close(toChild[1]);
     close(toParent[0]);
@@ -451,32 +451,51 @@ TEST_F(SessionTest, AJoinerThatVanishesIsNoticedByTheTimeOut) {
     pollfd p{toChild[0], POLLIN, 0};
     if (poll(&p, 1, 10000) != 1 || read(toChild[0], &port, sizeof port) != sizeof port) _exit(2);
     try {
-      Host h;
-      h.port = port;
-      Joiner j = Joining(*b, h);
+      Host at;
+      at.port = port;
+      Joiner j = Joining(b, at);
       const char ready = 'j';
       if (write(toParent[1], &ready, 1) != 1) _exit(3);
-      for (int i = 0; i < 30000; ++i) {  // until killed; bounded all the same
-        j.dp->GetMessageCount(j.player);
-        usleep(1000);
-      }
+      _exit(then(j));
     } catch (...) {
       _exit(4);
     }
-    _exit(5);
   }
   close(toChild[0]);
   close(toParent[1]);
-  Host h = Hosting(*b);
-  ASSERT_EQ(write(toChild[1], &h.port, sizeof h.port), static_cast<ssize_t>(sizeof h.port));
-  char ready = 0;
   bool joined = false;
-  for (int i = 0; i < 20000 && !joined; ++i) {
-    h.dp->GetMessageCount(h.player);
-    pollfd p{toParent[0], POLLIN, 0};
-    joined = poll(&p, 1, 1) == 1 && read(toParent[0], &ready, 1) == 1;
+  if (child > 0) {
+    h = Hosting(b);
+    const bool told = write(toChild[1], &h.port, sizeof h.port) == sizeof h.port;
+    char ready = 0;
+    for (int i = 0; i < 20000 && told && !joined; ++i) {
+      h.dp->GetMessageCount(h.player);
+      pollfd p{toParent[0], POLLIN, 0};
+      joined = poll(&p, 1, 1) == 1 && read(toParent[0], &ready, 1) == 1;
+    }
+    if (!joined) {
+      kill(child, SIGKILL);
+      waitpid(child, nullptr, 0);
+    }
   }
-  ASSERT_TRUE(joined);
+  close(toChild[1]);
+  close(toParent[0]);
+  return joined ? child : -1;
+}
+
+// The joiner is killed without a word: the host notices through the time-out.
+TEST_F(SessionTest, AJoinerThatVanishesIsNoticedByTheTimeOut) {
+  platform::Network().peerTimeoutMinimumMs = 300;
+  platform::Network().peerTimeoutMaximumMs = 1500;
+  Host h;
+  const pid_t child = HostForChildJoiner(*b, h, [](Joiner& j) {
+    for (int i = 0; i < 30000; ++i) {  // until killed; bounded all the same
+      j.dp->GetMessageCount(j.player);
+      usleep(1000);
+    }
+    return 5;
+  });
+  ASSERT_GT(child, 0);
   ASSERT_TRUE(WaitForMessages(*h.dp, 1));
   EXPECT_EQ(Take(*h.dp).kind, platform::kSysCreatePlayer);
   kill(child, SIGKILL);
@@ -486,8 +505,6 @@ TEST_F(SessionTest, AJoinerThatVanishesIsNoticedByTheTimeOut) {
   ASSERT_TRUE(WaitForPeerGone(*h.dp, 30000));
   EXPECT_EQ(Take(*h.dp).kind, platform::kSysDestroyPlayer);
   EXPECT_EQ(Take(*h.dp).kind, platform::kPeerGoneKind);
-  close(toChild[1]);
-  close(toParent[0]);
 }
 
 // A machine that stops servicing the network for a second or so (a busy
@@ -537,45 +554,15 @@ bool PeerStaysAndTicks(platform::DirectPlay4& dp, int32_t player, int ms) {
 
 TEST_P(StalledPeerTest, APeerStalledForAMomentIsNotTakenAsGone) {
   const Stall stall = GetParam();
-  int toChild[2], toParent[2];
-  ASSERT_EQ(pipe(toChild), 0);
-  ASSERT_EQ(pipe(toParent), 0);
-  fflush(nullptr);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    close(toChild[1]);
-    close(toParent[0]);
-    uint16_t port = 0;
-    pollfd p{toChild[0], POLLIN, 0};
-    if (poll(&p, 1, 10000) != 1 || read(toChild[0], &port, sizeof port) != sizeof port) _exit(2);
-    try {
-      Host h;
-      h.port = port;
-      Joiner j = Joining(*b, h);
-      const char ready = 'j';
-      if (write(toParent[1], &ready, 1) != 1) _exit(3);
-      if (!TickOrStall(*j.dp, j.player, stall.ms, !stall.hostStalls)) _exit(6);
-      if (!PeerStaysAndTicks(*j.dp, j.player, 1500) && !stall.hostStalls) _exit(7);
-      TickOrStall(*j.dp, j.player, 1500, false);
-      WaitForPeerGone(*j.dp, 10000);
-    } catch (...) {
-      _exit(4);
-    }
-    _exit(0);
-  }
-  close(toChild[0]);
-  close(toParent[1]);
-  Host h = Hosting(*b);
-  ASSERT_EQ(write(toChild[1], &h.port, sizeof h.port), static_cast<ssize_t>(sizeof h.port));
-  char ready = 0;
-  bool joined = false;
-  for (int i = 0; i < 20000 && !joined; ++i) {
-    h.dp->GetMessageCount(h.player);
-    pollfd p{toParent[0], POLLIN, 0};
-    joined = poll(&p, 1, 1) == 1 && read(toParent[0], &ready, 1) == 1;
-  }
-  ASSERT_TRUE(joined);
+  Host h;
+  const pid_t child = HostForChildJoiner(*b, h, [stall](Joiner& j) {
+    if (!TickOrStall(*j.dp, j.player, stall.ms, !stall.hostStalls)) return 6;
+    if (!PeerStaysAndTicks(*j.dp, j.player, 1500) && !stall.hostStalls) return 7;
+    TickOrStall(*j.dp, j.player, 1500, false);
+    WaitForPeerGone(*j.dp, 10000);
+    return 0;
+  });
+  ASSERT_GT(child, 0);
   EXPECT_TRUE(TickOrStall(*h.dp, h.player, stall.ms, stall.hostStalls));
   EXPECT_TRUE(PeerStaysAndTicks(*h.dp, h.player, 3000));
   EXPECT_FALSE(h.dp->PeerGone());
@@ -583,8 +570,6 @@ TEST_P(StalledPeerTest, APeerStalledForAMomentIsNotTakenAsGone) {
   int status = 0;
   waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  close(toChild[1]);
-  close(toParent[0]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Stalls, StalledPeerTest,

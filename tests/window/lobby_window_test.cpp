@@ -148,12 +148,17 @@ bool MoveTo(GameWindow& w, int x, int y) {
   return false;
 }
 
-// Connect with the Internet method, answering its address prompt (moved to
-// `promptAt`) with 127.0.0.1. The method must already be the selected one: a
-// Connect on the local-network method would search the local network, which
-// no test does.
-void ConnectToLoopback(pid_t pid, const GameWindow& menu, int promptX, int promptY,
-                       const fs::path& png) {
+// Waits for a game's start-up window, puts it at (x, y) and connects with the
+// Internet method, answering its address prompt (put at (x, promptY)) with
+// 127.0.0.1. The method must already be the selected one: a Connect on the
+// local-network method would search the local network, which no test does.
+void ConnectToLoopback(pid_t pid, int x, int y, int promptY, const fs::path& png,
+                       GameWindow& menu) {
+  auto found = WaitForWindowOf(pid, "Kwinta V1.01", 1, 30);
+  ASSERT_TRUE(found) << "no start-up window";
+  menu = *found;
+  ASSERT_TRUE(MoveTo(menu, x, y));
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
   const Image shot = Screenshot(png.string(), menu.box);
   ASSERT_EQ(shot.width, 640);
   // lstConnections (330, 144): the second line, "Internet TCP/IP Connection",
@@ -163,7 +168,7 @@ void ConnectToLoopback(pid_t pid, const GameWindow& menu, int promptX, int promp
   ClickAt(menu.box.x + 330 + 45, menu.box.y + 202 + 12);  // Connect
   auto prompt = WaitForWindowOf(pid, "Locate Session", 1, 10);
   ASSERT_TRUE(prompt) << "the Internet method's address prompt did not come";
-  ASSERT_TRUE(MoveTo(*prompt, promptX, promptY));
+  ASSERT_TRUE(MoveTo(*prompt, x, promptY));
   ClickAt(prompt->box.x + 12 + 150, prompt->box.y + 54 + 12);  // the answer line
   Run("xdotool type --delay 40 '127.0.0.1'");
   Run("xdotool sleep 0.2 key Return");
@@ -186,31 +191,24 @@ TEST(LobbyWindows, TwoGamesMeetOnLoopbackAndTheCreatorsFirstFlickReachesTheJoine
 
   // The first game connects to 127.0.0.1, finds nothing there, and creates.
   GameProcess host(env);
-  auto hostMenu = WaitForWindowOf(host.pid(), "Kwinta V1.01", 1, 30);
-  ASSERT_TRUE(hostMenu);
-  ASSERT_TRUE(MoveTo(*hostMenu, hostX, top));
-  std::this_thread::sleep_for(std::chrono::milliseconds(800));
-  ConnectToLoopback(host.pid(), *hostMenu, hostX, promptY, dir / "lobby_host_menu.png");
+  GameWindow hostMenu, joinMenu;
+  ConnectToLoopback(host.pid(), hostX, top, promptY, dir / "lobby_host_menu.png", hostMenu);
   ASSERT_FALSE(HasFatalFailure());
   std::this_thread::sleep_for(std::chrono::seconds(2));
-  ClickAt(hostMenu->box.x + 330 + 33, hostMenu->box.y + 270 + 12);  // Create
+  ClickAt(hostMenu.box.x + 330 + 33, hostMenu.box.y + 270 + 12);  // Create
   ASSERT_TRUE(WaitForWindowOf(host.pid(), "Polling...", 1, 10)) << "the host is not waiting";
 
   // The second connects, finds the game and joins it.
   GameProcess joiner(env);
-  auto joinMenu = WaitForWindowOf(joiner.pid(), "Kwinta V1.01", 1, 30);
-  ASSERT_TRUE(joinMenu);
-  ASSERT_TRUE(MoveTo(*joinMenu, joinX, top));
-  std::this_thread::sleep_for(std::chrono::milliseconds(800));
-  ConnectToLoopback(joiner.pid(), *joinMenu, joinX, promptY, dir / "lobby_joiner_menu.png");
+  ConnectToLoopback(joiner.pid(), joinX, top, promptY, dir / "lobby_joiner_menu.png", joinMenu);
   ASSERT_FALSE(HasFatalFailure());
   std::this_thread::sleep_for(std::chrono::seconds(3));
-  const Image listed = Screenshot((dir / "lobby_joiner_sessions.png").string(), joinMenu->box);
+  const Image listed = Screenshot((dir / "lobby_joiner_sessions.png").string(), joinMenu.box);
   // lstSessions (330, 326): its first line holds the game's dark text.
   EXPECT_GT(listed.DistinctColours(332, 328, 120, 14), 4) << "the game is not listed";
-  ClickAt(joinMenu->box.x + 330 + 70, joinMenu->box.y + 326 + 9);  // the first line
+  ClickAt(joinMenu.box.x + 330 + 70, joinMenu.box.y + 326 + 9);  // the first line
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  ClickAt(joinMenu->box.x + 403 + 33, joinMenu->box.y + 270 + 12);  // Join
+  ClickAt(joinMenu.box.x + 403 + 33, joinMenu.box.y + 270 + 12);  // Join
 
   // Both play windows come up (centred, so they are put back beside each
   // other): the joiner's over its start-up window, the host's over its
