@@ -18,6 +18,9 @@ constexpr float kLargestForce = 1000;
 // kick with a force that is not 0 but next to nothing would rise by so little
 // per frame, and slow its rise by less still, that it never came down.
 constexpr float kSmallestForce = 1;
+// No match comes near this score; a peer's score above it is not merged, so
+// that the points this machine adds later cannot overflow.
+constexpr int32_t kHighestScore = 1000000;
 
 using Message = std::shared_ptr<platform::DirectPlayMessage>;
 
@@ -226,6 +229,7 @@ void VorletWindow::CheckMessages() {
         })) {
       return;
     }
+    if (a > kHighestScore || b > kHighestScore) return;
     if (a > AwayScore) AwayScore = a;
     if (b > HomeScore) HomeScore = b;
     PostScore();

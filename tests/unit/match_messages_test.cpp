@@ -315,6 +315,9 @@ TEST_F(MessagesTest, AShortOrWronglyTypedMessageIsDroppedWhole) {
       {"Score with one Long", {std::string("Score"), int32_t{6}}},
       {"Score with a String", {std::string("Score"), std::string("6"), int32_t{3}, int32_t{1}}},
       {"Score with Singles", {std::string("Score"), 6.0f, 3.0f, 1.0f}},
+      // No match reaches such a score, and points added to it would overflow.
+      {"Score beyond any match", {std::string("Score"), int32_t{0}, INT32_MAX, int32_t{1}}},
+      {"Score just beyond any match", {std::string("Score"), int32_t{1000001}, int32_t{0}}},
       {"Flick with nine Singles", nineSingles},
       {"Flick without its side", noSide},
       {"Flick with a Long force", flickWith(ShotFields("Flick", 30), 4, int32_t{30})},
