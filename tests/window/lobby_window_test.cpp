@@ -11,19 +11,13 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include "support/desktop.h"
@@ -49,111 +43,12 @@ int FreeUdpPort() {
   return port;
 }
 
-// A private Xvfb screen of its own size; DISPLAY points at it meanwhile.
-class PrivateScreen {
- public:
-  PrivateScreen(int width, int height) {
-    if (const char* d = std::getenv("DISPLAY")) previous_ = d;
-    for (int n = 140; n < 180 && pid_ < 0; ++n) {
-      if (fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) ||
-          fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) {
-        continue;
-      }
-      display_ = ":" + std::to_string(n);
-      const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-      pid_ = fork();
-      if (pid_ == 0) {
-        execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
-        _exit(127);
-      }
-      for (int i = 0; i < 100 && !fs::exists("/tmp/.X11-unix/X" + std::to_string(n)); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      }
-    }
-    if (pid_ > 0) setenv("DISPLAY", display_.c_str(), 1);
-  }
-  ~PrivateScreen() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (!previous_.empty()) setenv("DISPLAY", previous_.c_str(), 1);
-  }
-  bool Up() const { return pid_ > 0; }
-  const std::string& Display() const { return display_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_, previous_;
-};
-
-// A window of one process: its X id and where it is.
-struct GameWindow {
-  std::string id;
-  WindowBox box;
-};
-
-// Waits up to `seconds` until process `pid` shows `count` windows named
-// `name`; the newest of them.
-std::optional<GameWindow> WaitForWindowOf(pid_t pid, const std::string& name, size_t count,
-                                          double seconds) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (std::chrono::steady_clock::now() < end) {
-    std::istringstream found(Run("xdotool search --all --onlyvisible --pid " + std::to_string(pid) +
-                                 " --name '^" + name + "$' 2>/dev/null"));
-    std::vector<long> ids;
-    for (long id; found >> id;) ids.push_back(id);
-    if (ids.size() >= count) {
-      const std::string id = std::to_string(*std::max_element(ids.begin(), ids.end()));
-      std::istringstream shell(Run("xdotool getwindowgeometry --shell " + id));
-      GameWindow w{id, {}};
-      for (std::string line; std::getline(shell, line);) {
-        const int value = std::atoi(line.c_str() + line.find('=') + 1);
-        if (line.rfind("X=", 0) == 0) w.box.x = value;
-        if (line.rfind("Y=", 0) == 0) w.box.y = value;
-        if (line.rfind("WIDTH=", 0) == 0) w.box.width = value;
-        if (line.rfind("HEIGHT=", 0) == 0) w.box.height = value;
-      }
-      return w;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return std::nullopt;
-}
-
-// The top left corner of a window.
-std::pair<int, int> Corner(const std::string& id) {
-  std::istringstream shell(Run("xdotool getwindowgeometry --shell " + id));
-  int x = -1, y = -1;
-  for (std::string line; std::getline(shell, line);) {
-    if (line.rfind("X=", 0) == 0) x = std::atoi(line.c_str() + 2);
-    if (line.rfind("Y=", 0) == 0) y = std::atoi(line.c_str() + 2);
-  }
-  return {x, y};
-}
-
-// Puts a window's top left corner at (x, y), once the game has placed it.
-bool MoveTo(GameWindow& w, int x, int y) {
-  for (int attempt = 0; attempt < 10; ++attempt) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    Run("xdotool windowmove --sync " + w.id + " " + std::to_string(x) + " " + std::to_string(y));
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    if (Corner(w.id) == std::make_pair(x, y)) {
-      w.box.x = x;
-      w.box.y = y;
-      return true;
-    }
-  }
-  return false;
-}
-
 // Waits for a game's start-up window, puts it at (x, y) and connects with the
 // Internet method, answering its address prompt (put at (x, promptY)) with
 // 127.0.0.1. The method must already be the selected one: a Connect on the
 // local-network method would search the local network, which no test does.
 void ConnectToLoopback(pid_t pid, int x, int y, int promptY, const fs::path& png,
-                       GameWindow& menu) {
+                       ProcessWindow& menu) {
   auto found = WaitForWindowOf(pid, "Kwinta V1.01", 1, 30);
   ASSERT_TRUE(found) << "no start-up window";
   menu = *found;
@@ -191,7 +86,7 @@ TEST(LobbyWindows, TwoGamesMeetOnLoopbackAndTheCreatorsFirstFlickReachesTheJoine
 
   // The first game connects to 127.0.0.1, finds nothing there, and creates.
   GameProcess host(env);
-  GameWindow hostMenu, joinMenu;
+  ProcessWindow hostMenu, joinMenu;
   ConnectToLoopback(host.pid(), hostX, top, promptY, dir / "lobby_host_menu.png", hostMenu);
   ASSERT_FALSE(HasFatalFailure());
   std::this_thread::sleep_for(std::chrono::seconds(2));
