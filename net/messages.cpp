@@ -11,9 +11,10 @@ namespace kwinta {
 
 namespace {
 
-// Far above any force a player can give (120 at the most); a larger or
-// non-finite value from the peer would never come to rest.
-constexpr float kLargestForce = 1000;
+// Well above any force a player can give (120 at the most). A larger one is
+// no shot of this game: a non-finite one would never come to rest, and a huge
+// one would fly for minutes, far beyond the table.
+constexpr float kLargestForce = 200;
 // The meter fills in steps of 8, so a shot's force is 0 or at least 8. A
 // kick with a force that is not 0 but next to nothing would rise by so little
 // per frame, and slow its rise by less still, that it never came down.

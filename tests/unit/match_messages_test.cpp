@@ -359,6 +359,8 @@ TEST_F(MessagesTest, AShotWithAForceOrPoseThatNoMachineCouldSendIsDropped) {
       with("Flick", 4, 1e30f),
       with("Flick", 4, -1e9f),
       with("Flick", 4, 5000),
+      with("Flick", 4, 250),
+      with("Goal", 4, -250),
       with("Flick", 1, nan),
       with("Flick", 6, inf),
       with("Flick", 9, nan),
