@@ -89,19 +89,22 @@ bool OnTheTable(const float* pos) {
   return std::fabs(pos[0]) <= 26 && std::fabs(pos[1]) <= 1 && pos[2] >= -91 && pos[2] <= 96;
 }
 
-// A flick flies along its direction with its up vector: both must make a
-// frame (a direction, and an up vector not along it), from a start on the
-// table.
+// A flick flies along its direction with its up vector. The sender reads
+// both off its aim frame, so they are of unit length and at right angles;
+// a pose far from that (a vector next to nothing, or up almost along the
+// direction) gives no frame to fly in, or one that rounding breaks.
 bool UsablePose(const Shot& shot) {
   if (!OnTheTable(shot.pos)) return false;
   const float* d = shot.dir;
   const float* u = shot.up;
+  const float dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+  const float uu = u[0] * u[0] + u[1] * u[1] + u[2] * u[2];
+  if (dd < 0.25f || dd > 4 || uu < 0.25f || uu > 4) return false;
   const float cx = u[1] * d[2] - u[2] * d[1];
   const float cy = u[2] * d[0] - u[0] * d[2];
   const float cz = u[0] * d[1] - u[1] * d[0];
-  const float dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
-  const float uu = u[0] * u[0] + u[1] * u[1] + u[2] * u[2];
-  return dd > 1e-12f && cx * cx + cy * cy + cz * cz > 1e-12f * dd * uu;
+  // At least 30 degrees between them.
+  return cx * cx + cy * cy + cz * cz >= 0.25f * dd * uu;
 }
 
 }  // namespace

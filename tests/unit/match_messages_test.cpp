@@ -389,6 +389,13 @@ TEST_F(MessagesTest, AShotWithAForceOrPoseThatNoMachineCouldSendIsDropped) {
         f[5] = 0.0f, f[6] = 1.0f, f[7] = 0.0f, f[8] = 0.0f, f[9] = 2.0f, f[10] = 0.0f;
         return f;
       }(),
+      // Nor does an up vector next to nothing, or a direction of no length.
+      with("Flick", 9, 3.3e-24f),
+      [] {
+        std::vector<Field> f = ShotFields("Flick", 30);
+        f[5] = 0.0f, f[6] = 0.0f, f[7] = 1e-20f;
+        return f;
+      }(),
   };
   for (size_t i = 0; i < cases.size(); ++i) {
     SCOPED_TRACE("case " + std::to_string(i));
