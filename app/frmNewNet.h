@@ -67,6 +67,8 @@ class NewNetWindow : public platform::Form {
 
   // The lobby's idle state: only "Connect" enabled.
   void ResetButtons();
+  // The host's wait poll (public so that the fuzz target can drive it).
+  void CheckMessages();
 
  protected:
   void Design() override;
@@ -80,8 +82,6 @@ class NewNetWindow : public platform::Form {
   void SoundFailed();
   void LoadSounds();
   void DisplayTest();
-  // The host's wait poll.
-  void CheckMessages();
   // Steps 7 to 9 of Connect: a search description, the search, the list.
   void ListSessions();
 };

@@ -11,9 +11,17 @@ namespace kwinta {
 
 namespace {
 
-// Far above any force a player can give (120 at the most); a larger or
-// non-finite value from the peer would never come to rest.
-constexpr float kLargestForce = 1000;
+// Well above any force a player can give (120 at the most). A larger one is
+// no shot of this game: a non-finite one would never come to rest, and a huge
+// one would fly for minutes, far beyond the table.
+constexpr float kLargestForce = 200;
+// The meter fills in steps of 8, so a shot's force is 0 or at least 8. A
+// kick with a force that is not 0 but next to nothing would rise by so little
+// per frame, and slow its rise by less still, that it never came down.
+constexpr float kSmallestForce = 1;
+// No match comes near this score; a peer's score above it is not merged, so
+// that the points this machine adds later cannot overflow.
+constexpr int32_t kHighestScore = 1000000;
 
 using Message = std::shared_ptr<platform::DirectPlayMessage>;
 
@@ -54,7 +62,8 @@ bool ReadShot(platform::DirectPlayMessage& m, Shot& shot) {
       player > std::numeric_limits<int16_t>::max()) {
     return false;
   }
-  if (std::fabs(values[3]) > kLargestForce) return false;
+  const float force = std::fabs(values[3]);
+  if (force > kLargestForce || (force != 0 && force < kSmallestForce)) return false;
   std::copy(values, values + 3, shot.pos);
   shot.force = values[3];
   std::copy(values + 4, values + 7, shot.dir);
@@ -72,17 +81,30 @@ bool ReadShot(platform::DirectPlayMessage& m, Shot& shot) {
   platform::End();
 }
 
-// A flick flies along its direction with its up vector: both must make a
-// frame (a direction, and an up vector not along it).
+// Where a flick can start: the football lies on the table top, and the
+// table spans x from -25 to 25 and z from -90 to 95 (a little slack for
+// rounding). A start anywhere else has no place in the match, and far off it
+// the camera that follows the football could not even aim at it.
+bool OnTheTable(const float* pos) {
+  return std::fabs(pos[0]) <= 26 && std::fabs(pos[1]) <= 1 && pos[2] >= -91 && pos[2] <= 96;
+}
+
+// A flick flies along its direction with its up vector. The sender reads
+// both off its aim frame, so they are of unit length and at right angles;
+// a pose far from that (a vector next to nothing, or up almost along the
+// direction) gives no frame to fly in, or one that rounding breaks.
 bool UsablePose(const Shot& shot) {
+  if (!OnTheTable(shot.pos)) return false;
   const float* d = shot.dir;
   const float* u = shot.up;
+  const float dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+  const float uu = u[0] * u[0] + u[1] * u[1] + u[2] * u[2];
+  if (dd < 0.25f || dd > 4 || uu < 0.25f || uu > 4) return false;
   const float cx = u[1] * d[2] - u[2] * d[1];
   const float cy = u[2] * d[0] - u[0] * d[2];
   const float cz = u[0] * d[1] - u[1] * d[0];
-  const float dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
-  const float uu = u[0] * u[0] + u[1] * u[1] + u[2] * u[2];
-  return dd > 1e-12f && cx * cx + cy * cy + cz * cz > 1e-12f * dd * uu;
+  // At least 30 degrees between them.
+  return cx * cx + cy * cy + cz * cz >= 0.25f * dd * uu;
 }
 
 }  // namespace
@@ -211,6 +233,7 @@ void VorletWindow::CheckMessages() {
         })) {
       return;
     }
+    if (a > kHighestScore || b > kHighestScore) return;
     if (a > AwayScore) AwayScore = a;
     if (b > HomeScore) HomeScore = b;
     PostScore();

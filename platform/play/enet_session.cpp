@@ -148,6 +148,7 @@ uint32_t RandomNonZero() {
 
 void ApplyTimeouts(ENetPeer* peer) {
   const NetworkSettings& n = Network();
+  enet_peer_ping_interval(peer, static_cast<enet_uint32>(std::max(1, n.peerPingIntervalMs)));
   enet_peer_timeout(peer, 0, static_cast<enet_uint32>(std::max(1, n.peerTimeoutMinimumMs)),
                     static_cast<enet_uint32>(std::max(1, n.peerTimeoutMaximumMs)));
 }

@@ -20,6 +20,7 @@ NetworkSettings NetworkSettings::Defaults() {
       n.basePort = static_cast<uint16_t>(port);
     }
   }
+  if (const char* address = std::getenv("KWINTA_BIND")) n.bindAddress = address;
   return n;
 }
 

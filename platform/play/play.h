@@ -38,13 +38,19 @@ struct NetworkSettings {
   int32_t searchTimeoutMs = 1000;  // a search given time-out 0
   int32_t joinTimeoutMs = 5000;    // Open to join, and a joiner's CreatePlayer
   int32_t closeTimeoutMs = 1000;   // the farewell of a closing session
-  // A peer that answers nothing for this long is taken as gone (ENet's
-  // minimum and maximum time-outs).
-  int32_t peerTimeoutMinimumMs = 15000;
-  int32_t peerTimeoutMaximumMs = 45000;
+  // A quiet peer is pinged every interval; a message or ping that stays
+  // unanswered for the time-out makes the peer gone. ENet judges that only
+  // when it retries, and its retries come at doubling intervals, so a dead
+  // peer is noticed between 2 and about 4.3 s after its last word (ping +
+  // twice the time-out); a peer that stalls for less than the time-out (a
+  // busy frame, a slow load) answers in time.
+  int32_t peerPingIntervalMs = 250;
+  int32_t peerTimeoutMinimumMs = 2000;
+  int32_t peerTimeoutMaximumMs = 2000;
 
   // The game's settings: the base port from the environment variable
-  // KWINTA_PORT when it holds one, every interface, local search by broadcast.
+  // KWINTA_PORT when it holds one, every interface (or the one address that
+  // KWINTA_BIND names), local search by broadcast.
   static NetworkSettings Defaults();
   // For tests: any free port, 127.0.0.1 only, nothing ever broadcast.
   static NetworkSettings Loopback();

@@ -2,8 +2,6 @@
 // waits for what the other side sends.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <memory>
 #include <string>

@@ -13,7 +13,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <thread>
 
 #include "network/loopback.h"
 #include "support/game_fixture.h"
@@ -432,17 +434,16 @@ TEST_F(SessionTest, StrangersOverEnetAreIgnoredOrRefused) {
   EXPECT_EQ(Take(*h.dp).kind, platform::kSysCreatePlayer);
 }
 
-// The joiner runs in a child process that is killed without a word: the host
-// notices through the time-out.
-TEST_F(SessionTest, AJoinerThatVanishesIsNoticedByTheTimeOut) {
-  platform::Network().peerTimeoutMinimumMs = 300;
-  platform::Network().peerTimeoutMaximumMs = 1500;
+// Forks a joiner and hosts a session for it, servicing the session until the
+// joiner is in; the child then runs `then` on its joined session and exits
+// with its result. The child starts before the session exists, so it shares
+// no socket. Returns the child's pid, or -1 when the joiner never came.
+pid_t HostForChildJoiner(platform::test::TestBackend& b, Host& h,
+                         const std::function<int(Joiner&)>& then) {
   int toChild[2], toParent[2];
-  ASSERT_EQ(pipe(toChild), 0);
-  ASSERT_EQ(pipe(toParent), 0);
-  // The child starts before any session exists, so it shares no socket.
+  if (pipe(toChild) != 0 || pipe(toParent) != 0) return -1;
+  fflush(nullptr);
   const pid_t child = fork();
-  ASSERT_GE(child, 0);
   if (child == 0) {
     close(toChild[1]);
     close(toParent[0]);
@@ -450,32 +451,51 @@ TEST_F(SessionTest, AJoinerThatVanishesIsNoticedByTheTimeOut) {
     pollfd p{toChild[0], POLLIN, 0};
     if (poll(&p, 1, 10000) != 1 || read(toChild[0], &port, sizeof port) != sizeof port) _exit(2);
     try {
-      Host h;
-      h.port = port;
-      Joiner j = Joining(*b, h);
+      Host at;
+      at.port = port;
+      Joiner j = Joining(b, at);
       const char ready = 'j';
       if (write(toParent[1], &ready, 1) != 1) _exit(3);
-      for (int i = 0; i < 30000; ++i) {  // until killed; bounded all the same
-        j.dp->GetMessageCount(j.player);
-        usleep(1000);
-      }
+      _exit(then(j));
     } catch (...) {
       _exit(4);
     }
-    _exit(5);
   }
   close(toChild[0]);
   close(toParent[1]);
-  Host h = Hosting(*b);
-  ASSERT_EQ(write(toChild[1], &h.port, sizeof h.port), static_cast<ssize_t>(sizeof h.port));
-  char ready = 0;
   bool joined = false;
-  for (int i = 0; i < 20000 && !joined; ++i) {
-    h.dp->GetMessageCount(h.player);
-    pollfd p{toParent[0], POLLIN, 0};
-    joined = poll(&p, 1, 1) == 1 && read(toParent[0], &ready, 1) == 1;
+  if (child > 0) {
+    h = Hosting(b);
+    const bool told = write(toChild[1], &h.port, sizeof h.port) == sizeof h.port;
+    char ready = 0;
+    for (int i = 0; i < 20000 && told && !joined; ++i) {
+      h.dp->GetMessageCount(h.player);
+      pollfd p{toParent[0], POLLIN, 0};
+      joined = poll(&p, 1, 1) == 1 && read(toParent[0], &ready, 1) == 1;
+    }
+    if (!joined) {
+      kill(child, SIGKILL);
+      waitpid(child, nullptr, 0);
+    }
   }
-  ASSERT_TRUE(joined);
+  close(toChild[1]);
+  close(toParent[0]);
+  return joined ? child : -1;
+}
+
+// The joiner is killed without a word: the host notices through the time-out.
+TEST_F(SessionTest, AJoinerThatVanishesIsNoticedByTheTimeOut) {
+  platform::Network().peerTimeoutMinimumMs = 300;
+  platform::Network().peerTimeoutMaximumMs = 1500;
+  Host h;
+  const pid_t child = HostForChildJoiner(*b, h, [](Joiner& j) {
+    for (int i = 0; i < 30000; ++i) {  // until killed; bounded all the same
+      j.dp->GetMessageCount(j.player);
+      usleep(1000);
+    }
+    return 5;
+  });
+  ASSERT_GT(child, 0);
   ASSERT_TRUE(WaitForMessages(*h.dp, 1));
   EXPECT_EQ(Take(*h.dp).kind, platform::kSysCreatePlayer);
   kill(child, SIGKILL);
@@ -485,9 +505,80 @@ TEST_F(SessionTest, AJoinerThatVanishesIsNoticedByTheTimeOut) {
   ASSERT_TRUE(WaitForPeerGone(*h.dp, 30000));
   EXPECT_EQ(Take(*h.dp).kind, platform::kSysDestroyPlayer);
   EXPECT_EQ(Take(*h.dp).kind, platform::kPeerGoneKind);
-  close(toChild[1]);
-  close(toParent[0]);
 }
+
+// A machine that stops servicing the network for a second or so (a busy
+// frame, a slow load) is still there for the other side, with the game's own
+// time-outs: neither side takes the other as gone, and messages sent during
+// the stall arrive afterwards.
+struct Stall {
+  bool hostStalls;
+  int ms;
+};
+
+class StalledPeerTest : public SessionTest, public ::testing::WithParamInterface<Stall> {};
+
+// Sends "tick" for `ms` while servicing the session, or, stalled, sleeps.
+bool TickOrStall(platform::DirectPlay4& dp, int32_t player, int ms, bool stalled) {
+  if (stalled) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return true;
+  }
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    auto m = dp.CreateMessage();
+    m->WriteString("tick");
+    dp.Send(player, platform::DPID_ALLPLAYERS, platform::DPSEND_GUARANTEED, m);
+    for (int i = 0; i < 20; ++i) {
+      dp.GetMessageCount(player);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (dp.PeerGone()) return false;
+  }
+  return true;
+}
+
+// Services the session for `ms`; true when the peer stayed and said "tick".
+bool PeerStaysAndTicks(platform::DirectPlay4& dp, int32_t player, int ms) {
+  bool ticked = false;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    while (dp.GetMessageCount(player) > 0 && !dp.PeerGone()) {
+      ticked = Take(dp).kind == "tick" || ticked;
+    }
+    if (dp.PeerGone()) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return ticked;
+}
+
+TEST_P(StalledPeerTest, APeerStalledForAMomentIsNotTakenAsGone) {
+  const Stall stall = GetParam();
+  Host h;
+  const pid_t child = HostForChildJoiner(*b, h, [stall](Joiner& j) {
+    if (!TickOrStall(*j.dp, j.player, stall.ms, !stall.hostStalls)) return 6;
+    if (!PeerStaysAndTicks(*j.dp, j.player, 1500) && !stall.hostStalls) return 7;
+    TickOrStall(*j.dp, j.player, 1500, false);
+    WaitForPeerGone(*j.dp, 10000);
+    return 0;
+  });
+  ASSERT_GT(child, 0);
+  EXPECT_TRUE(TickOrStall(*h.dp, h.player, stall.ms, stall.hostStalls));
+  EXPECT_TRUE(PeerStaysAndTicks(*h.dp, h.player, 3000));
+  EXPECT_FALSE(h.dp->PeerGone());
+  h.dp->Close();
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+INSTANTIATE_TEST_SUITE_P(Stalls, StalledPeerTest,
+                         ::testing::Values(Stall{false, 1000}, Stall{false, 1500},
+                                           Stall{true, 1500}),
+                         [](const auto& info) {
+                           return std::string(info.param.hostStalls ? "Host" : "Joiner") +
+                                  "Stalls" + std::to_string(info.param.ms) + "ms";
+                         });
 
 // A process that ends with its session still open says goodbye on its way
 // out: the host hears it long before any time-out.

@@ -6,14 +6,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-function"
@@ -64,7 +67,99 @@ std::optional<WindowBox> FindWindow(const std::string& name) {
   return std::nullopt;
 }
 
+// A window's place and size, from xdotool.
+WindowBox Geometry(const std::string& id) {
+  std::istringstream shell(Run("xdotool getwindowgeometry --shell " + id));
+  WindowBox box{-1, -1, 0, 0};
+  for (std::string line; std::getline(shell, line);) {
+    const int value = std::atoi(line.c_str() + line.find('=') + 1);
+    if (line.rfind("X=", 0) == 0) box.x = value;
+    if (line.rfind("Y=", 0) == 0) box.y = value;
+    if (line.rfind("WIDTH=", 0) == 0) box.width = value;
+    if (line.rfind("HEIGHT=", 0) == 0) box.height = value;
+  }
+  return box;
+}
+
 }  // namespace
+
+std::optional<ProcessWindow> WaitForWindowOf(pid_t pid, const std::string& name, size_t count,
+                                             double seconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    // --all: every condition must hold (xdotool's default is any of them).
+    std::istringstream found(Run("xdotool search --all --onlyvisible --pid " + std::to_string(pid) +
+                                 " --name '^" + name + "$' 2>/dev/null"));
+    std::vector<long> ids;
+    for (long id; found >> id;) ids.push_back(id);
+    if (ids.size() >= count) {
+      const std::string id = std::to_string(*std::max_element(ids.begin(), ids.end()));
+      return ProcessWindow{id, Geometry(id)};
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return std::nullopt;
+}
+
+bool MoveTo(ProcessWindow& w, int x, int y) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Run("xdotool windowmove --sync " + w.id + " " + std::to_string(x) + " " + std::to_string(y));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const WindowBox now = Geometry(w.id);
+    if (now.x == x && now.y == y) {
+      w.box.x = x;
+      w.box.y = y;
+      return true;
+    }
+  }
+  return false;
+}
+
+PrivateScreen::PrivateScreen(int width, int height) {
+  namespace fs = std::filesystem;
+  if (const char* d = std::getenv("DISPLAY")) previous_ = d;
+  // Numbers well above the usual ones, from a place of our own, so that
+  // screens started at the same time by other runs do not meet.
+  const int first = 200 + getpid() % 500;
+  for (int n = first; n < first + 40 && pid_ < 0; ++n) {
+    const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+    if (fs::exists(socket) || fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
+    display_ = ":" + std::to_string(n);
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    pid_ = fork();
+    if (pid_ == 0) {
+      execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    // Up once it answers, not merely once its socket is there; and it must be
+    // our server that answers, still running, not one that got the number first.
+    bool up = false;
+    for (int i = 0; i < 100 && !up; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      up = fs::exists(socket) &&
+           Run("DISPLAY=" + display_ + " xwininfo -root 2>/dev/null").find("Width:") !=
+               std::string::npos;
+    }
+    if (!up || waitpid(pid_, nullptr, WNOHANG) != 0) {
+      if (waitpid(pid_, nullptr, WNOHANG) == 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+      }
+      pid_ = -1;
+    }
+  }
+  if (pid_ > 0) setenv("DISPLAY", display_.c_str(), 1);
+}
+
+PrivateScreen::~PrivateScreen() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  if (!previous_.empty()) setenv("DISPLAY", previous_.c_str(), 1);
+}
 
 std::optional<WindowBox> WaitForWindow(const std::string& name, double seconds) {
   auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
@@ -104,6 +199,18 @@ int Image::DistinctColours(int x0, int y0, int w, int h) const {
     for (int x = x0; x < x0 + w && x < width; ++x) colours.insert(At(x, y));
   }
   return static_cast<int>(colours.size());
+}
+
+int Image::GreenIn(int x0, int y0, int w, int h) const {
+  int n = 0;
+  for (int y = y0; y < y0 + h && y < height; y += 2) {
+    for (int x = x0; x < x0 + w && x < width; x += 2) {
+      const uint32_t rgb = At(x, y);
+      const int r = rgb >> 16, g = (rgb >> 8) & 255, b = rgb & 255;
+      n += g > r + 15 && g > b + 15;
+    }
+  }
+  return n;
 }
 
 Image Screenshot(const std::string& pngPath, std::optional<WindowBox> box) {

@@ -31,9 +31,40 @@ struct Image {
   std::vector<uint8_t> rgba;
   uint32_t At(int x, int y) const;  // 0xRRGGBB
   int DistinctColours(int x0, int y0, int w, int h) const;
+  // Greenish pixels (grass, the referee's field) in a box, every second one.
+  int GreenIn(int x0, int y0, int w, int h) const;
 };
 // Screenshot of the whole screen, or of a window's box.
 Image Screenshot(const std::string& pngPath, std::optional<WindowBox> box = std::nullopt);
+
+// A window of one process: its X id and where it is.
+struct ProcessWindow {
+  std::string id;
+  WindowBox box;
+};
+// Waits up to `seconds` until process `pid` shows `count` windows named
+// `name`; the newest of them.
+std::optional<ProcessWindow> WaitForWindowOf(pid_t pid, const std::string& name, size_t count,
+                                             double seconds);
+// Puts a window's top left corner at (x, y), once its program has placed it;
+// false when it does not stay there.
+bool MoveTo(ProcessWindow& w, int x, int y);
+
+// A private Xvfb screen of its own size, for programs that must not overlap;
+// DISPLAY points at it while it lives.
+class PrivateScreen {
+ public:
+  PrivateScreen(int width, int height);
+  ~PrivateScreen();
+  PrivateScreen(const PrivateScreen&) = delete;
+  PrivateScreen& operator=(const PrivateScreen&) = delete;
+  bool Up() const { return pid_ > 0; }
+  const std::string& Display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_, previous_;
+};
 
 // The game as a child process with its own environment additions.
 class GameProcess {

@@ -315,6 +315,9 @@ TEST_F(MessagesTest, AShortOrWronglyTypedMessageIsDroppedWhole) {
       {"Score with one Long", {std::string("Score"), int32_t{6}}},
       {"Score with a String", {std::string("Score"), std::string("6"), int32_t{3}, int32_t{1}}},
       {"Score with Singles", {std::string("Score"), 6.0f, 3.0f, 1.0f}},
+      // No match reaches such a score, and points added to it would overflow.
+      {"Score beyond any match", {std::string("Score"), int32_t{0}, INT32_MAX, int32_t{1}}},
+      {"Score just beyond any match", {std::string("Score"), int32_t{1000001}, int32_t{0}}},
       {"Flick with nine Singles", nineSingles},
       {"Flick without its side", noSide},
       {"Flick with a Long force", flickWith(ShotFields("Flick", 30), 4, int32_t{30})},
@@ -340,7 +343,7 @@ TEST_F(MessagesTest, AShortOrWronglyTypedMessageIsDroppedWhole) {
   }
 }
 
-TEST_F(MessagesTest, AShotWithAForceOrPoseThatCouldNeverComeToRestIsDropped) {
+TEST_F(MessagesTest, AShotWithAForceOrPoseThatNoMachineCouldSendIsDropped) {
   OpenNetworkMatch();
   const float inf = std::numeric_limits<float>::infinity();
   const float nan = std::numeric_limits<float>::quiet_NaN();
@@ -356,11 +359,25 @@ TEST_F(MessagesTest, AShotWithAForceOrPoseThatCouldNeverComeToRestIsDropped) {
       with("Flick", 4, 1e30f),
       with("Flick", 4, -1e9f),
       with("Flick", 4, 5000),
+      with("Flick", 4, 250),
+      with("Goal", 4, -250),
       with("Flick", 1, nan),
       with("Flick", 6, inf),
       with("Flick", 9, nan),
       with("Goal", 4, nan),
       with("Goal", 4, 1e30f),
+      // A force next to nothing: such a kick would never come down.
+      with("Goal", 4, 1.8e-42f),
+      with("Goal", 4, 0.5f),
+      with("Flick", 4, -1e-30f),
+      // A flick that starts where no football can lie: off the table, or far
+      // below it (the camera could not even aim at it there).
+      with("Flick", 2, -3.96e28f),
+      with("Flick", 2, 5),
+      with("Flick", 1, 100),
+      with("Flick", 1, -30),
+      with("Flick", 3, 200),
+      with("Flick", 3, -120),
       // A flick without a direction, or with its up vector along it, has no frame to fly in.
       [] {
         std::vector<Field> f = ShotFields("Flick", 30);
@@ -370,6 +387,13 @@ TEST_F(MessagesTest, AShotWithAForceOrPoseThatCouldNeverComeToRestIsDropped) {
       [] {
         std::vector<Field> f = ShotFields("Flick", 30);
         f[5] = 0.0f, f[6] = 1.0f, f[7] = 0.0f, f[8] = 0.0f, f[9] = 2.0f, f[10] = 0.0f;
+        return f;
+      }(),
+      // Nor does an up vector next to nothing, or a direction of no length.
+      with("Flick", 9, 3.3e-24f),
+      [] {
+        std::vector<Field> f = ShotFields("Flick", 30);
+        f[5] = 0.0f, f[6] = 0.0f, f[7] = 1e-20f;
         return f;
       }(),
   };

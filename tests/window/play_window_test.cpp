@@ -14,20 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool Greenish(uint32_t rgb) {
-  int r = rgb >> 16, g = (rgb >> 8) & 255, b = rgb & 255;
-  return g > r + 15 && g > b + 15;
-}
-
-// How many pixels of a window's box are greenish.
-int GreenIn(const Image& shot, int x0, int y0, int w, int h) {
-  int n = 0;
-  for (int y = y0; y < y0 + h; y += 2) {
-    for (int x = x0; x < x0 + w; x += 2) n += Greenish(shot.At(x, y));
-  }
-  return n;
-}
-
 TEST(PlayWindow, DrawsTheTableAndShowsTheTurnoverPictureAfterAnOverchargedFlick) {
   if (!HaveDisplay()) GTEST_SKIP() << "no X display";
   fs::path dir = fs::path(KWINTA_BIN_DIR).parent_path() / "screenshots";
@@ -44,10 +30,10 @@ TEST(PlayWindow, DrawsTheTableAndShowsTheTurnoverPictureAfterAnOverchargedFlick)
   Image start = Screenshot((dir / "play_start.png").string(), play);
   ASSERT_EQ(start.width, 640);
   // The canvas (112, 58; 417 x 361) shows the grass of the table.
-  EXPECT_GT(GreenIn(start, 112, 58, 417, 361), 5000) << "no table in the play view";
+  EXPECT_GT(start.GreenIn(112, 58, 417, 361), 5000) << "no table in the play view";
   // Right of the meter the backdrop is plain: no result picture yet.
   const int pictureTop = 176;  // the "Turnover !" picture's box
-  EXPECT_LT(GreenIn(start, 560, pictureTop + 90, 70, 80), 50);
+  EXPECT_LT(start.GreenIn(560, pictureTop + 90, 70, 80), 50);
 
   // Hold the button until the meter overflows: the automatic flick at 120
   // carries the football off the far end of the table.
@@ -59,7 +45,7 @@ TEST(PlayWindow, DrawsTheTableAndShowsTheTurnoverPictureAfterAnOverchargedFlick)
     shot = Screenshot((dir / "play_turnover.png").string(), play);
     // The picture lies over the strip right of the meter, which is otherwise
     // the plain dark backdrop: the referee's field there is green.
-    turnover = shot.width == 640 && GreenIn(shot, 560, pictureTop + 90, 70, 80) > 200;
+    turnover = shot.width == 640 && shot.GreenIn(560, pictureTop + 90, 70, 80) > 200;
   }
   EXPECT_TRUE(turnover) << "the result picture never showed";
   EXPECT_TRUE(game.Running());
