@@ -11,6 +11,7 @@ namespace {
 struct Counts {
   std::FILE* file = nullptr;
   uint64_t redraws = 0, renders = 0, homings = 0;
+  bool presented = false;
 
   Counts() {
     if (const char* path = std::getenv("KWINTA_FRAME_STATS"); path && *path) {
@@ -43,6 +44,18 @@ void FrameStarted(int32_t clockMs, int32_t periodMs) {
 
 void WindowRedrawn() {
   ++counts().redraws;
+}
+
+void FramePresented() {
+  Counts& c = counts();
+  if (c.file == nullptr || c.presented) return;
+  c.presented = true;
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  // Not a frame line: the benchmark that reads those skips it.
+  std::fprintf(c.file, "presented %lld\n",
+               static_cast<long long>(now.tv_sec) * 1000000 + now.tv_nsec / 1000);
+  std::fflush(c.file);
 }
 
 void CanvasRendered() {

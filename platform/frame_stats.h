@@ -13,6 +13,10 @@ namespace platform::stats {
 // millisecond clock.
 void FrameStarted(int32_t clockMs, int32_t periodMs);
 void WindowRedrawn();
+// A window's frame was handed to the display; the first one is written down
+// with the time of CLOCK_MONOTONIC, the clock std::chrono::steady_clock reads,
+// so that a benchmark can tell how long the program took to show itself.
+void FramePresented();
 void CanvasRendered();
 void PointerHomed();
 

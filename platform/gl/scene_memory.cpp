@@ -61,7 +61,8 @@ SceneMemory::Visual SceneMemory::Describe(const rm::MeshBuilder& mesh, const flo
     look(t->revision);
     look(t->width);
     look(t->height);
-    look(t->rgba.size());
+    // Pixels read from a file come and go with no change on screen.
+    look(t->file.empty() ? t->rgba.size() : 0);
   }
   v.look = look.h;
   return v;

@@ -350,13 +350,15 @@ struct SceneRenderer::Impl {
   }
 
   GLuint TextureFor(const rm::TexturePtr& texture) {
-    if (!texture || texture->width <= 0 || texture->height <= 0 ||
-        texture->rgba.size() <
-            static_cast<size_t>(texture->width) * static_cast<size_t>(texture->height) * 4)
-      return whiteTexture;
+    if (!texture || texture->width <= 0 || texture->height <= 0) return whiteTexture;
+    const size_t size = static_cast<size_t>(texture->width) * texture->height * 4;
+    if (auto it = textures.find(texture.get()); it != textures.end()) {
+      const GpuTexture& gpu = it->second;
+      if (gpu.name != 0 && gpu.owner.lock() == texture && gpu.revision == texture->revision)
+        return gpu.name;
+    }
+    if (texture->Pixels().size() < size) return whiteTexture;
     GpuTexture& gpu = textures[texture.get()];
-    std::shared_ptr<rm::Texture> owner = gpu.owner.lock();
-    if (gpu.name != 0 && owner == texture && gpu.revision == texture->revision) return gpu.name;
     if (gpu.name == 0) glGenTextures(1, &gpu.name);
     gpu.owner = texture;
     gpu.revision = texture->revision;
@@ -364,6 +366,8 @@ struct SceneRenderer::Impl {
     // Rows go up top row first, so texture coordinate v = 0 is the image's top.
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, texture->width, texture->height, 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, texture->rgba.data());
+    // The GPU's copy is the one drawn from; a file can give the pixels again.
+    texture->ReleasePixels();
     glGenerateMipmap(GL_TEXTURE_2D);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);

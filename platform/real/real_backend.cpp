@@ -780,6 +780,7 @@ void RealBackend::EndFrame(Surface& s, ImU32 clear, WindowImage* image) {
   ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
   if (kept) image->Show();
   SDL_GL_SwapWindow(s.window);
+  stats::FramePresented();
   stats::WindowRedrawn();
   s.lastFrame = SDL_GetTicks();
   s.dirty = false;

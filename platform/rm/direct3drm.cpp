@@ -47,30 +47,53 @@ MeshBuilderPtr Direct3DRM3::CreateMeshBuilder() {
   return std::make_shared<MeshBuilder>();
 }
 
+namespace {
+
 // Texture files hold PNG or BMP data whatever their name; the pixels come out
-// as RGBA, top row first.
-TexturePtr Direct3DRM3::LoadTexture(const std::string& path) {
-  const std::string native = NativePath(path);
+// as RGBA, top row first. Returns the reason when they can't be read.
+std::string Decode(const std::string& native, Texture& texture) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(native, ec))
-    throw platform::Error("texture file not found: " + native);
+  if (!std::filesystem::is_regular_file(native, ec)) return "texture file not found: " + native;
   std::ifstream in(native, std::ios::binary);
-  if (!in) throw platform::Error("cannot open texture file: " + native);
+  if (!in) return "cannot open texture file: " + native;
   const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
                                          std::istreambuf_iterator<char>());
-  if (bytes.empty()) throw platform::Error("texture file is empty: " + native);
+  if (bytes.empty()) return "texture file is empty: " + native;
   int width = 0, height = 0, channels = 0;
   stbi_uc* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width,
                                           &height, &channels, 4);
-  if (!pixels)
-    throw platform::Error("texture file " + native + " is not a picture: " + stbi_failure_reason());
-  auto texture = std::make_shared<Texture>();
-  texture->width = width;
-  texture->height = height;
-  texture->rgba.assign(pixels, pixels + static_cast<size_t>(width) * height * 4);
+  if (!pixels) return "texture file " + native + " is not a picture: " + stbi_failure_reason();
+  texture.width = width;
+  texture.height = height;
+  texture.rgba.assign(pixels, pixels + static_cast<size_t>(width) * height * 4);
   stbi_image_free(pixels);
+  return {};
+}
+
+}  // namespace
+
+TexturePtr Direct3DRM3::LoadTexture(const std::string& path) {
+  auto texture = std::make_shared<Texture>();
+  const std::string native = NativePath(path);
+  if (std::string error = Decode(native, *texture); !error.empty()) throw platform::Error(error);
+  texture->file = native;
   texture->revision = 1;
   return texture;
+}
+
+const std::vector<uint8_t>& Texture::Pixels() {
+  if (rgba.empty() && !file.empty()) {
+    // The same file at another size would be other pixels: they'd need a new
+    // revision, which only the game's code gives.
+    Texture again;
+    if (Decode(file, again).empty() && again.width == width && again.height == height)
+      rgba = std::move(again.rgba);
+  }
+  return rgba;
+}
+
+void Texture::ReleasePixels() {
+  if (!file.empty()) std::vector<uint8_t>().swap(rgba);
 }
 
 MaterialPtr Direct3DRM3::CreateMaterial(float power) {

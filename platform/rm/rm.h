@@ -66,8 +66,18 @@ struct Color {
 class Texture {
  public:
   int width = 0, height = 0;
-  std::vector<uint8_t> rgba;  // width * height * 4, top row first
-  unsigned revision = 0;      // lets a renderer notice new pixels
+  // width * height * 4, top row first. A texture read from a file lets them
+  // go once a renderer holds them on the GPU, and reads them again when
+  // another renderer asks.
+  std::vector<uint8_t> rgba;
+  unsigned revision = 0;  // lets a renderer notice new pixels
+  std::string file;       // the file they came from; empty for pixels set by hand
+
+  // The pixels, read again from `file` when they were let go (empty when
+  // it can't be read any more).
+  const std::vector<uint8_t>& Pixels();
+  // Lets the pixels go when `file` can give them again.
+  void ReleasePixels();
 };
 
 class Material {

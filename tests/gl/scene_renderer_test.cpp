@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <memory>
 
 #include "gl/gl_context.h"
@@ -225,6 +227,35 @@ TEST_F(SceneRendererTest, TextureShowsTopRowAtVZeroRepeatsAndFollowsRevisions) {
   image = Render("texture_new_pixels");
   EXPECT_TRUE(Near({255, 255, 0}, At(image, 146, 118), 6));
   EXPECT_TRUE(Near({255, 255, 0}, At(image, 249, 221), 6));
+}
+
+// A texture read from a file is drawn from the GPU's copy: its pixels are let
+// go once uploaded, and a new renderer reads them from the file again.
+TEST_F(SceneRendererTest, TextureFromAFileIsReadAgainForANewRenderer) {
+  // A 1 x 1, 24-bit BMP: orange.
+  std::string bmp = "BM";
+  auto put = [&bmp](uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) bmp.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+  };
+  put(14 + 40 + 4, 4), put(0, 4), put(14 + 40, 4);
+  put(40, 4), put(1, 4), put(1, 4), put(1, 2), put(24, 2), put(0, 4), put(4, 4);
+  put(2835, 4), put(2835, 4), put(0, 4), put(0, 4);
+  put(0x00FF8000, 4);  // blue 0, green 128, red 255, padding
+  const std::string path = ::testing::TempDir() + "/kwinta_texture_again.dab";
+  { std::ofstream(path, std::ios::binary) << bmp; }
+  rm::TexturePtr texture = d3drm.LoadTexture(path);
+
+  rm::MeshBuilderPtr mesh = Glowing(scene, 1, 1, 1);
+  gltest::AddSquare(*mesh, {0, 0, 10}, kRight, kUp, 2);
+  mesh->SetTexture(texture);
+  std::vector<uint8_t> image = Render("texture_from_file");
+  EXPECT_TRUE(Near({255, 128, 0}, At(image, 208, 180), 6));
+  EXPECT_TRUE(texture->rgba.empty());
+
+  renderer = std::make_unique<platform::gl::SceneRenderer>(kWidth, kHeight);
+  image = Render("texture_from_file_again");
+  EXPECT_TRUE(Near({255, 128, 0}, At(image, 208, 180), 6));
+  std::remove(path.c_str());
 }
 
 // A ball-like material: fully emissive, specular 0.2 with a tiny power.

@@ -41,6 +41,26 @@ TEST_F(TextureLoad, PngDataUnderATextureNameComesOutTopRowFirst) {
   EXPECT_GT(texture->revision, 0u);
 }
 
+TEST_F(TextureLoad, PixelsFromAFileCanBeLetGoAndReadAgain) {
+  const std::vector<uint8_t> rgba = {255, 0, 0, 255, 0, 0, 255, 255};
+  const std::string path = (dir / "sky.dab").string();
+  ASSERT_NE(stbi_write_png(path.c_str(), 2, 1, 4, rgba.data(), 2 * 4), 0);
+  rm::TexturePtr texture = d3drm.LoadTexture(path);
+  const unsigned revision = texture->revision;
+  texture->ReleasePixels();
+  EXPECT_TRUE(texture->rgba.empty());
+  EXPECT_EQ(texture->Pixels(), rgba);
+  EXPECT_EQ(texture->revision, revision);
+
+  // Pixels set by hand have nowhere to come back from: they stay.
+  rm::Texture own;
+  own.width = 1;
+  own.height = 1;
+  own.rgba = {1, 2, 3, 4};
+  own.ReleasePixels();
+  EXPECT_EQ(own.Pixels(), (std::vector<uint8_t>{1, 2, 3, 4}));
+}
+
 TEST_F(TextureLoad, PixelsWithoutAlphaAreOpaque) {
   const std::vector<uint8_t> rgb = {1, 2, 3, 4, 5, 6};
   const std::string path = (dir / "grass.dab").string();
