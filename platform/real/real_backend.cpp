@@ -239,6 +239,7 @@ class RealBackend : public Backend {
   void EndFrame(Surface& s, ImU32 clear, WindowImage* image = nullptr);
   bool NeedsFrame(FormSurface& w, uint32_t now);
   void DrawCanvasFrame(FormSurface& w);
+  void ShowCanvasesAndPresent(FormSurface& w, bool canvases);
   void EndClippedFrame(FormSurface& w, ImU32 clear, const SDL_Rect& region, bool newPictures);
   void DrawFormWindow(FormSurface& w);
   bool InertMotion(const FormSurface& w, const SDL_Event& e) const;
@@ -876,16 +877,7 @@ void RealBackend::EndClippedFrame(FormSurface& w, ImU32 clear, const SDL_Rect& r
     w.image.Show();
   }
   // The image's canvases may be older than what the screen shows.
-  for (const Control* ctl : w.form->Controls()) {
-    if (!ctl->visible || ctl->kind != ControlKind::Canvas) continue;
-    if (showsParts_ && !newPictures) continue;
-    w.image.ShowCanvas(CanvasTexture(*ctl), ctl->left, ctl->top, ctl->width, ctl->height);
-    if (showsParts_) ShowPart(w.window, ctl->left, ctl->top, ctl->width, ctl->height);
-  }
-  if (!showsParts_) SDL_GL_SwapWindow(w.window);
-  stats::WindowRedrawn();
-  w.lastFrame = SDL_GetTicks();
-  w.dirty = false;
+  ShowCanvasesAndPresent(w, !showsParts_ || newPictures);
   inFrame_ = false;
 }
 
@@ -896,8 +888,14 @@ void RealBackend::DrawCanvasFrame(FormSurface& w) {
   // canvases need drawing and showing. Without that, the kept image goes
   // first and the whole frame is shown.
   if (!showsParts_) w.image.Show();
+  ShowCanvasesAndPresent(w, true);
+}
+
+// Puts the canvases' latest pictures over the kept image when asked, then
+// presents what changed: the parts where the display can, else the whole.
+void RealBackend::ShowCanvasesAndPresent(FormSurface& w, bool canvases) {
   for (const Control* c : w.form->Controls()) {
-    if (!c->visible || c->kind != ControlKind::Canvas) continue;
+    if (!canvases || !c->visible || c->kind != ControlKind::Canvas) continue;
     w.image.ShowCanvas(CanvasTexture(*c), c->left, c->top, c->width, c->height);
     if (showsParts_) ShowPart(w.window, c->left, c->top, c->width, c->height);
   }
