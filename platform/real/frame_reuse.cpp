@@ -55,15 +55,18 @@ void Add(SDL_Rect& region, bool& any, const SDL_Rect& r) {
 
 }  // namespace
 
+bool FormSurface::Editing() const {
+  for (const auto& [c, st] : texts) {
+    if (st.id != 0 && imgui->ActiveId == st.id) return true;
+  }
+  return false;
+}
+
 bool FrameCanStartFromImage(FormSurface& w, uint32_t now) {
-  if (!w.imageWhole || w.dirty || w.focusDirty || !w.queue.empty() || w.escapes > 0) return false;
-  if (int32_t(now - w.hotUntil) < 0) return false;
+  if (!w.imageWhole || w.Urgent(now) || w.escapes > 0 || w.Editing()) return false;
   int dw = 0, dh = 0;
   SDL_GL_GetDrawableSize(w.window, &dw, &dh);
   if (dw != w.width || dh != w.height || !w.image.Holds(dw, dh)) return false;
-  for (auto& [c, st] : w.texts) {
-    if (st.id != 0 && w.imgui->ActiveId == st.id) return false;
-  }
   return CanvasesOnTop(*w.form);
 }
 

@@ -517,9 +517,8 @@ void RealBackend::CollectEvents(std::vector<InputEvent>& out, int waitMs) {
   uint32_t now = SDL_GetTicks();
   for (auto& w : windows_) {
     if (!w->shown) continue;
-    bool urgent = w->dirty || w->focusDirty || !w->queue.empty() || !After(now, w->hotUntil);
     uint32_t since = now - w->lastFrame;
-    if (urgent) waitMs = std::min(waitMs, since >= kFrameMs ? 0 : int(kFrameMs - since));
+    if (w->Urgent(now)) waitMs = std::min(waitMs, since >= kFrameMs ? 0 : int(kFrameMs - since));
   }
   if (!any && pending_.empty() && waitMs > 0 && SDL_WaitEventTimeout(&e, waitMs)) {
     HandleEvent(e);
@@ -789,15 +788,9 @@ void RealBackend::EndFrame(Surface& s, ImU32 clear, WindowImage* image) {
 }
 
 bool RealBackend::NeedsFrame(FormSurface& w, uint32_t now) {
-  if (w.dirty || w.focusDirty || !w.queue.empty() || !After(now, w.hotUntil)) return true;
-  if (now - w.lastFrame >= kIdleMs) return true;
+  if (w.Urgent(now) || now - w.lastFrame >= kIdleMs) return true;
   // A line editor with the keyboard blinks its cursor.
-  ImGuiContext* ctx = w.imgui;
-  if (now - w.lastFrame >= 200) {
-    for (auto& [c, st] : w.texts) {
-      if (st.id != 0 && ctx->ActiveId == st.id) return true;
-    }
-  }
+  if (now - w.lastFrame >= 200 && w.Editing()) return true;
   return FormSignature(*w.form) != w.signature;
 }
 

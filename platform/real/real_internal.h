@@ -111,6 +111,14 @@ struct FormSurface : Surface {
   std::map<const Control*, float> scrollShown;  // rich text scroll last applied
   Control* canvasPress[3] = {nullptr, nullptr, nullptr};
   bool backgroundPress = false;
+
+  // Input waits for the widgets, or the window changed or was just used: it
+  // is drawn at its full rate.
+  bool Urgent(uint32_t now) const {
+    return dirty || focusDirty || !queue.empty() || int32_t(now - hotUntil) < 0;
+  }
+  // A line editor has the keyboard: its caret blinks.
+  bool Editing() const;
 };
 
 struct DrawContext {
