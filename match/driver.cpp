@@ -68,7 +68,25 @@ void VorletWindow::Form_Load() {
     RunTurnLoop("A", Turn::Local);
     SendOver();
   }
+  // The joiner's last turn can end after the host's last watch loop: a good
+  // field goal is judged on the kicker's side alone, and its score comes
+  // after the kick's "Continue". Its "OVER" follows everything it sent.
+  if (inet && s.IsHost) WaitForOver();
   EndOfMatch();
+}
+
+void VorletWindow::WaitForOver() {
+  const SharedState& s = state();
+  InFlight = true;  // no more shots from this side
+  while (!PeerOver) {
+    StartFrame(s.FrameMs);
+    Wind();
+    CheckMessages();
+    platform::DoEvents();
+    Show();
+    if (!NoRender) RMCanvas1.Render();
+    WaitForDeadline();
+  }
 }
 
 void VorletWindow::RunTurnLoop(const char* marker, Turn turn) {

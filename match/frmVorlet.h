@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/canvas/rmcanvas.h"
@@ -86,6 +87,21 @@ class VorletWindow : public platform::Form {
   int16_t MouseHomeX = 0, MouseHomeY = 0;
   platform::POINT CursorPos;
 
+  // What the reader of the peer's messages keeps between its calls.
+  // The launch state of a "Flick" or "Goal" as received.
+  struct PeerShot {
+    std::string kind;
+    float pos[3] = {0, 0, 0}, force = 0, dir[3] = {0, 0, 0}, up[3] = {0, 0, 0};
+    int16_t player = 0;
+  };
+  // A received flick or kick in its replay here.
+  bool ReplayingFlick = false, ReplayingKick = false;
+  // A shot that came while another was being replayed: it waits, and the
+  // messages behind it with it, until its turn comes or can no longer come.
+  std::optional<PeerShot> HeldShot;
+  // The peer's "OVER" has been read: its last turn and its last score are in.
+  bool PeerOver = false;
+
   // --- driver -------------------------------------------------------------------
   void WhatPlayer(std::string& WMOD);
 
@@ -154,6 +170,9 @@ class VorletWindow : public platform::Form {
   // The "RESULT" message of a result picture.
   void SendResult(int16_t MES);
   void SendOver();
+  // The host's end of a network match: the frames go on, every message
+  // handled, until the joiner's "OVER" has come.
+  void WaitForOver();
 
  protected:
   void Design() override;
@@ -175,6 +194,10 @@ class VorletWindow : public platform::Form {
   bool GroundTest(const rm::Vector& point, std::string& name);
   void CloseUp();
   void Score(int32_t points);
+  // What the reader does with a peer's shot at this moment.
+  enum class ShotFit { Replay, Hold, Drop };
+  ShotFit FitOf(const PeerShot& shot) const;
+  void Replay(const PeerShot& shot);
 };
 
 }  // namespace kwinta

@@ -45,13 +45,10 @@ void WriteShot(const char* kind, float x, float y, float z, float force, float x
   SendOut();
 }
 
-// The eleven values of a "Flick" or "Goal", read in full before any is used.
-struct Shot {
-  float pos[3], force, dir[3], up[3];
-  int16_t player;
-};
+using PeerShot = VorletWindow::PeerShot;
 
-bool ReadShot(platform::DirectPlayMessage& m, Shot& shot) {
+// The eleven values of a "Flick" or "Goal", read in full before any is used.
+bool ReadShot(platform::DirectPlayMessage& m, PeerShot& shot) {
   float values[10];
   for (float& v : values) {
     v = m.ReadSingle();
@@ -92,8 +89,10 @@ bool OnTheTable(const float* pos) {
 // A flick flies along its direction with its up vector. The sender reads
 // both off its aim frame, so they are of unit length and at right angles;
 // a pose far from that (a vector next to nothing, or up almost along the
-// direction) gives no frame to fly in, or one that rounding breaks.
-bool UsablePose(const Shot& shot) {
+// direction) gives no frame to fly in, or one that rounding breaks. A kick
+// flies from this machine's own aim frame, but its sender read the pose off
+// its aim frame too: one that no aim frame could have is no kick of a match.
+bool UsablePose(const PeerShot& shot) {
   if (!OnTheTable(shot.pos)) return false;
   const float* d = shot.dir;
   const float* u = shot.up;
@@ -174,6 +173,18 @@ void VorletWindow::SendOver() {
 
 void VorletWindow::CheckMessages() {
   SharedState& s = state();
+  // A held shot comes first; the messages behind it wait with it.
+  if (HeldShot) {
+    const ShotFit fit = FitOf(*HeldShot);
+    if (fit == ShotFit::Hold) return;
+    const PeerShot shot = *HeldShot;
+    HeldShot.reset();
+    if (fit == ShotFit::Replay) {
+      Show();
+      Replay(shot);
+      return;
+    }
+  }
   s.MsgCount = s.DPlay->GetMessageCount(s.MyPlayerId);
   if (s.MsgCount <= 0) return;
   Show();
@@ -195,20 +206,20 @@ void VorletWindow::CheckMessages() {
   if (!read([&] { kind = msg->ReadString(); })) return;
 
   if (kind == "Flick" || kind == "Goal") {
-    Shot shot;
+    PeerShot shot;
+    shot.kind = kind;
     bool ok = false;
     if (!read([&] { ok = ReadShot(*msg, shot); }) || !ok) return;
-    if (kind == "Flick" && !UsablePose(shot)) return;
-    Power = shot.force;
-    ShootingSide = shot.player;
-    if (kind == "Flick") {
-      Flick(shot.pos[0], shot.pos[1], shot.pos[2], Power, shot.dir[0], shot.dir[1], shot.dir[2],
-            shot.up[0], shot.up[1], shot.up[2], ShootingSide);
-    } else {
-      // The kick flies from this machine's own aim frame.
-      GetFmain();
-      KickFB(KickPos.x, KickPos.y, KickPos.z, Power, KickDir.x, KickDir.y, KickDir.z, KickUp.x,
-             KickUp.y, KickUp.z);
+    if (!UsablePose(shot)) return;
+    switch (FitOf(shot)) {
+      case ShotFit::Replay:
+        Replay(shot);
+        break;
+      case ShotFit::Hold:
+        HeldShot = shot;
+        break;
+      case ShotFit::Drop:
+        break;
     }
   } else if (kind == "MESSAGE") {
     std::string line;
@@ -260,6 +271,45 @@ void VorletWindow::CheckMessages() {
     InputBlocked = false;
   } else if (kind == "END") {
     AwayTeamDisconnected();
+  } else if (kind == "OVER") {
+    PeerOver = true;
+  }
+}
+
+// A peer's shot is replayed when this machine watches for one of its kind: a
+// flick in the watch loop, a kick in the wait of the point after. One that
+// comes while another is being replayed waits until that has returned (a
+// watcher that fell behind reads the next shot inside the last one's result
+// wait). One that can't be what is awaited, or that comes in this machine's
+// own turn, is no shot of the match and is dropped.
+VorletWindow::ShotFit VorletWindow::FitOf(const PeerShot& shot) const {
+  if (state().LocalTurn) return ShotFit::Drop;
+  const bool awaitingKick = KickMode && !ReplayingKick;
+  const bool awaitingFlick = !KickMode && !ReplayingFlick && !ReplayingKick;
+  if (shot.kind == "Goal" ? awaitingKick : awaitingFlick) return ShotFit::Replay;
+  if (awaitingKick || awaitingFlick) return ShotFit::Drop;
+  return ShotFit::Hold;
+}
+
+void VorletWindow::Replay(const PeerShot& shot) {
+  struct Replaying {
+    bool& flag;
+    explicit Replaying(bool& f) : flag(f) { flag = true; }
+    ~Replaying() { flag = false; }
+  };
+  PeerShot launch = shot;
+  Power = shot.force;
+  ShootingSide = shot.player;
+  if (shot.kind == "Flick") {
+    Replaying replaying(ReplayingFlick);
+    Flick(launch.pos[0], launch.pos[1], launch.pos[2], Power, launch.dir[0], launch.dir[1],
+          launch.dir[2], launch.up[0], launch.up[1], launch.up[2], ShootingSide);
+  } else {
+    // The kick flies from this machine's own aim frame.
+    Replaying replaying(ReplayingKick);
+    GetFmain();
+    KickFB(KickPos.x, KickPos.y, KickPos.z, Power, KickDir.x, KickDir.y, KickDir.z, KickUp.x,
+           KickUp.y, KickUp.z);
   }
 }
 

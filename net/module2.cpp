@@ -109,6 +109,7 @@ std::string GetIPAddress() {
 }
 
 void NewNetWindow::Command8_Click() {
+  if (MatchRunning()) return;
   std::string ip;
   try {
     ip = GetIPAddress();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,7 +36,10 @@ class Backend {
   virtual void RepaintNow(Form& form) = 0;
   virtual void FocusChanged(Form& /*form*/) {}
 
-  virtual void MessageBox(const std::string& prompt, int style, const std::string& title) = 0;
+  // Shows a modal message box until it is closed, calling `whileOpen` on
+  // every pass of its wait: the network sessions go on meanwhile.
+  virtual void MessageBox(const std::string& prompt, int style, const std::string& title,
+                          const std::function<void()>& whileOpen) = 0;
 
   // Depth in bits per pixel of the buffer the play view renders into; 0 when
   // the display can't be drawn on at all.

@@ -40,8 +40,22 @@ SEEDS = {
     "over": (AFTER_A_FLIGHT, 7, string("OVER")),
 }
 
+# Repeated messages (the top bit of the state byte): each message comes with
+# a count byte, n for 1 + 20 n copies.
+REPEATED = {
+    # After the peer's last attempt, flick upon flick without force.
+    "flicks_after_the_last": (AFTER_A_FLIGHT, 0, [(249, shot("Flick", 0.0))]),
+    # Kick upon kick while the point after waits for one.
+    "kicks_in_the_field_goal": (FIELD_GOAL, 0, [(249, shot("Goal", 90.0))]),
+}
+
 folder = os.path.join("tests", "fuzz", "corpus")
 os.makedirs(folder, exist_ok=True)
 for name, (where, variant, message) in SEEDS.items():
     with open(os.path.join(folder, name), "wb") as f:
         f.write(bytes([where, variant]) + struct.pack("<H", len(message)) + message)
+for name, (where, variant, messages) in REPEATED.items():
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(bytes([where | 0x80, variant]))
+        for count, message in messages:
+            f.write(bytes([count]) + struct.pack("<H", len(message)) + message)

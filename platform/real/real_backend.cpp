@@ -209,7 +209,8 @@ class RealBackend : public Backend {
   void FormUnloaded(Form& form) override;
   void RepaintNow(Form& form) override;
   void FocusChanged(Form& form) override;
-  void MessageBox(const std::string& prompt, int style, const std::string& title) override;
+  void MessageBox(const std::string& prompt, int style, const std::string& title,
+                  const std::function<void()>& whileOpen) override;
   int SystemBpp() override;
   int ShowCursor(bool show) override;
   void GetCursorPos(int32_t& x, int32_t& y) override;
@@ -998,7 +999,8 @@ void RealBackend::PlainMessageBox(const std::string& prompt, int style, const st
   }
 }
 
-void RealBackend::MessageBox(const std::string& prompt, int style, const std::string& title) {
+void RealBackend::MessageBox(const std::string& prompt, int style, const std::string& title,
+                             const std::function<void()>& whileOpen) {
   if (!gl_->alive) return PlainMessageBox(prompt, style, title);
   if (inFrame_) return;  // never happens: handlers run outside frames
   ImFont* font = fonts_.Control();
@@ -1077,6 +1079,7 @@ void RealBackend::MessageBox(const std::string& prompt, int style, const std::st
       got = SDL_PollEvent(&e);
     }
     if (done) break;
+    whileOpen();
     uint32_t now = SDL_GetTicks();
     bool wanted =
         box.dirty || !box.queue.empty() || !After(now, box.hotUntil) || now - box.lastFrame >= 250;

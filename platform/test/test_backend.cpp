@@ -1,7 +1,9 @@
 #include "platform/test/test_backend.h"
 
+#include <chrono>
 #include <filesystem>
 #include <stdexcept>
+#include <thread>
 
 #include "platform/error.h"
 #include "platform/play/play.h"
@@ -86,9 +88,15 @@ void TestBackend::FormUnloaded(Form& form) {
   windowLog.push_back("unload " + form.name);
 }
 
-void TestBackend::MessageBox(const std::string& prompt, int style, const std::string& title) {
+void TestBackend::MessageBox(const std::string& prompt, int style, const std::string& title,
+                             const std::function<void()>& whileOpen) {
   boxes.push_back({prompt, style, title});
   if (onMessageBox) onMessageBox(prompt, style, title);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(boxOpenRealMs);
+  while (std::chrono::steady_clock::now() < until) {
+    whileOpen();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 }
 
 void TestBackend::MoveCursorAbsolute(int nx, int ny) {

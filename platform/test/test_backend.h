@@ -40,6 +40,9 @@ class TestBackend : public Backend {
   std::function<void()> onYield;
   // Called for each message box; the box is already recorded.
   std::function<void(const std::string& prompt, int style, const std::string& title)> onMessageBox;
+  // How long, in real milliseconds, each message box stays open after that,
+  // its wait passing as a real one does.
+  int32_t boxOpenRealMs = 0;
 
   // --- injected input -------------------------------------------------------
   void Click(Control& c);
@@ -83,7 +86,8 @@ class TestBackend : public Backend {
   void FormHidden(Form& form) override;
   void FormUnloaded(Form& form) override;
   void RepaintNow(Form&) override { ++repaints; }
-  void MessageBox(const std::string& prompt, int style, const std::string& title) override;
+  void MessageBox(const std::string& prompt, int style, const std::string& title,
+                  const std::function<void()>& whileOpen) override;
   int SystemBpp() override { return displayUnusable ? 0 : bpp; }
   int ShowCursor(bool show) override { return cursorCount += show ? 1 : -1; }
   void GetCursorPos(int32_t& x, int32_t& y) override {

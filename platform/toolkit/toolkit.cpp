@@ -136,7 +136,10 @@ Form* TopModal() {
 }
 
 int MsgBox(const std::string& prompt, int style, const std::string& title) {
-  backend().MessageBox(prompt, style, title.empty() ? std::string(kAppTitle) : title);
+  // A player reading a box is not a lost peer: the sessions keep answering
+  // (and a hosted one keeps answering searches) while it is open.
+  backend().MessageBox(prompt, style, title.empty() ? std::string(kAppTitle) : title,
+                       [] { net::PumpAll(); });
   return vbOK;
 }
 

@@ -5,9 +5,12 @@
 // received picture, waiting for the peer's field-goal kick).
 //
 // Input: byte 0 picks the state, byte 1 varies it, then the messages, each as
-// a 2-byte little-endian length and that many bytes. After the last message
-// the peer has gone, and every further receive hands out "END", as the real
-// session does; so every wait ends.
+// a 2-byte little-endian length and that many bytes. With the top bit of
+// byte 0 set, each message is preceded by a repeat count (a byte, 0 for once)
+// and queued that many times over, up to kMostMessages in all: a peer that
+// sends thousands of one message. After the last message the peer has gone,
+// and every further receive hands out "END", as the real session does; so
+// every wait ends.
 //
 // Besides the sanitizers, the target checks that the decoder gives back what
 // it read, that no error escapes a reader, that nothing runs away (a flight
@@ -40,6 +43,14 @@ using Bytes = std::vector<uint8_t>;
   std::fprintf(stderr, "message reader fuzz: %s\n", what.c_str());
   std::abort();
 }
+
+constexpr size_t kMostMessages = 5000;
+// The reader's own limits on a shot's force (net/messages.cpp).
+constexpr float kLargestForce = 200, kSmallestForce = 1;
+// The deepest the readers may take the stack below the harness: a replayed
+// flick, its field goal's kick and the kick's result wait need a few
+// kilobytes; messages that nest in each other would go on and on.
+constexpr uintptr_t kDeepestStack = 512 * 1024;
 
 enum class Where { Lobby, LocalTurn, Watching, AfterAFlight, AtAPicture, FieldGoal, Count };
 
@@ -84,7 +95,10 @@ bool MayAct(const Bytes& bytes) {
     if (kind == "Flick" || kind == "Goal") {
       for (int i = 0; i < 10; ++i) {
         const float v = m.ReadSingle();
-        if (!std::isfinite(v) || (i == 3 && std::fabs(v) > 1000)) return false;
+        if (!std::isfinite(v)) return false;
+        if (i == 3 && (std::fabs(v) > kLargestForce || (v != 0 && std::fabs(v) < kSmallestForce))) {
+          return false;
+        }
       }
       const int32_t side = m.ReadLong();
       return side >= INT16_MIN && side <= INT16_MAX;
@@ -145,20 +159,24 @@ class Harness {
 
   void Run(const uint8_t* data, size_t size) {
     if (size < 2) return;
-    const auto where = static_cast<Where>(data[0] % static_cast<int>(Where::Count));
+    const auto where = static_cast<Where>((data[0] & 0x7F) % static_cast<int>(Where::Count));
+    const bool repeats = (data[0] & 0x80) != 0;
     const uint8_t variant = data[1];
     std::vector<Bytes> messages;
-    for (size_t at = 2; at < size;) {
+    for (size_t at = 2; at < size && messages.size() < kMostMessages;) {
+      const size_t times = repeats ? 1 + size_t(data[at++]) * 20 : 1;
       const size_t length = at + 1 < size ? data[at] | (data[at + 1] << 8) : 0;
       at += 2;
       const size_t n = std::min(length, size - std::min(at, size));
-      messages.emplace_back(data + std::min(at, size), data + std::min(at, size) + n);
+      const Bytes m(data + std::min(at, size), data + std::min(at, size) + n);
+      for (size_t i = 0; i < times && messages.size() < kMostMessages; ++i) messages.push_back(m);
       at += n;
     }
     for (const Bytes& m : messages) CheckDecoder(m);
 
     Prepare(where, variant);
     for (Bytes& m : messages) link_->queue.push_back(std::move(m));
+    top_ = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
     link_->gone = true;
     b_->yieldLimit = b_->yields + 20000 * static_cast<int64_t>(link_->queue.size() + 2);
     bool ended = false;
@@ -223,6 +241,9 @@ class Harness {
 
   void OnYield() {
     CheckDropped();
+    if (top_ - reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) > kDeepestStack) {
+      Fail("the readers nested without bound");
+    }
     const VorletWindow& v = w();
     if (v.HomeScore < home_ || v.AwayScore < away_) Fail("a score went down");
     home_ = v.HomeScore;
@@ -242,6 +263,8 @@ class Harness {
     v.RoundNo = 1;
     v.InputBlocked = where != Where::LocalTurn;
     v.InFlight = v.KickMode = v.NoRender = v.FGGood = v.ShiftHeld = false;
+    v.ReplayingFlick = v.ReplayingKick = v.PeerOver = false;
+    v.HeldShot.reset();
     v.MouseMode = 0;
     v.GoalStep = 1;
     v.ArrowFrame->AddVisual(v.ArrowMesh);
@@ -303,6 +326,7 @@ class Harness {
       return;
     }
     if (v.InFlight || v.KickMode) Fail("a flight or kick did not end");
+    if (v.HeldShot) Fail("a shot was held for ever");
     if (v.AnyPictures()) Fail("a result picture stayed up");
   }
 
@@ -310,6 +334,7 @@ class Harness {
   std::shared_ptr<PeerLink> link_;
   std::optional<Seen> dropped_;
   int32_t home_ = 0, away_ = 0;
+  uintptr_t top_ = 0;
 };
 
 }  // namespace

@@ -64,6 +64,25 @@ TEST_F(TwoProcessEndingTest, AJoinerThatPressesEscEndsTheHostsMatch) {
   EXPECT_LT(run.host.rounds, 5);
 }
 
+// A player reading a message box is no lost peer: both sessions go on
+// answering while it is open, and the match goes on after it.
+TEST_F(TwoProcessEndingTest, AMessageBoxOpenLongerThanThePeerTimeOutLeavesTheMatchGoing) {
+  const MatchRun run =
+      PlayMatch({"Box", {96, 64}, {72, 56}, {0}, {0}, Leaving::ReadsABoxAtItsThirdShot});
+  EXPECT_TRUE(ExitedWith(run.hostStatus, 0)) << run.hostStatus;
+  EXPECT_TRUE(ExitedWith(run.joinStatus, 0)) << run.joinStatus;
+  ASSERT_TRUE(run.hostReported);
+  ASSERT_TRUE(run.joinReported);
+  EXPECT_EQ(run.host.disconnectBox, 0);
+  EXPECT_EQ(run.joiner.disconnectBox, 0);
+  EXPECT_EQ(run.host.rounds, 5);
+  EXPECT_EQ(run.joiner.rounds, 5);
+  EXPECT_EQ(run.host.home, run.joiner.away);
+  EXPECT_EQ(run.host.away, run.joiner.home);
+  EXPECT_NE(run.host.resultWindow, 0);
+  EXPECT_GT(run.joiner.shots, 3) << "the joiner shot again after the box";
+}
+
 // The joiner died by SIGKILL, saying nothing; the host told its player and
 // ended its match before the last round.
 void ExpectTheHostNoticedTheJoinerDie(const MatchRun& run) {

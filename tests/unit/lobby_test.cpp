@@ -518,7 +518,7 @@ TEST_F(LobbyTest, TheLobbyLeavesARunningMatchAlone) {
 
 // A joined match runs with the start-up window beneath it; its menu buttons
 // must not start a local match in the middle of it.
-TEST_F(LobbyTest, TheMenuButtonsLeaveARunningNetworkMatchAlone) {
+TEST_F(LobbyTest, TheMenuAndAddressButtonsLeaveARunningNetworkMatchAlone) {
   Host h = Game("TAKW0");
   EXPECT_FALSE(ConnectTo(h.Address()));
   b->SelectItem(w().lstSessions, 0);
@@ -546,6 +546,7 @@ TEST_F(LobbyTest, TheMenuButtonsLeaveARunningNetworkMatchAlone) {
       // Queued now, handled by this very yield inside the match's loop.
       b->Click(w().Command1);
       b->Click(w().Command2);
+      b->Click(w().Command8);  // its box would hold up the match
     }
     if (yields == 200) throw Stop{};
   };

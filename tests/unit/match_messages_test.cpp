@@ -300,6 +300,7 @@ TEST_F(MessagesTest, EndWhistlesShowsThePointerTellsThePlayerAndEndsTheGame) {
 
 TEST_F(MessagesTest, AShortOrWronglyTypedMessageIsDroppedWhole) {
   OpenNetworkMatch();
+  state().LocalTurn = false;  // watching: a well-formed flick would fly
   auto flickWith = [](std::vector<Field> f, size_t index, Field value) {
     f[index] = value;
     return f;
@@ -396,12 +397,123 @@ TEST_F(MessagesTest, AShotWithAForceOrPoseThatNoMachineCouldSendIsDropped) {
         f[5] = 0.0f, f[6] = 0.0f, f[7] = 1e-20f;
         return f;
       }(),
+      // A kick's pose is not flown, but one that no aim frame could have
+      // marks no kick of a match either.
+      with("Goal", 1, 3.4e38f),
+      with("Goal", 3, -3.4e38f),
+      with("Goal", 2, 40),
+      with("Goal", 7, 0),
+      [] {
+        std::vector<Field> f = ShotFields("Goal", 30);
+        f[5] = 0.0f, f[6] = 1.0f, f[7] = 0.0f, f[8] = 0.0f, f[9] = 1.0f, f[10] = 0.0f;
+        return f;
+      }(),
+  };
+  // Watching, and for a kick waiting for it: a shot that passed would fly.
+  state().LocalTurn = false;
+  auto awaiting = [&](const std::vector<Field>& f) {
+    w().KickMode = std::get<std::string>(f[0]) == "Goal";
   };
   for (size_t i = 0; i < cases.size(); ++i) {
     SCOPED_TRACE("case " + std::to_string(i));
+    awaiting(cases[i]);
     Queue(cases[i]);
     const Snapshot before = Take();
     w().CheckMessages();
+    EXPECT_TRUE(Take() == before);
+  }
+  for (const char* kind : {"Flick", "Goal"}) {
+    SCOPED_TRACE(std::string("a good ") + kind + " in the same state flies");
+    awaiting(ShotFields(kind, 30));
+    Queue(ShotFields(kind, 30));
+    const Snapshot before = Take();
+    w().CheckMessages();
+    EXPECT_FALSE(Take() == before);
+    state().LocalTurn = false;
+  }
+}
+
+// The deepest the reader may go: a flick replayed, its field goal, the
+// kick's replay and its result's wait. Shots that come while one is being
+// replayed wait for it to return, and are dropped once they can't be the
+// shot awaited; however many there are, the stack stays where it was.
+TEST_F(MessagesTest, ShotsThatComeDuringAReplayWaitAndNeverNest) {
+  OpenNetworkMatch();
+  const size_t kMessages = 2000;
+  struct Case {
+    const char* kind;
+    bool kickAwaited;
+  } cases[] = {{"Flick", false}, {"Goal", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    state().LocalTurn = false;
+    w().ShootingSide = 2;
+    w().ShotsLeft = 1;  // the peer's last attempt
+    w().KickMode = c.kickAwaited;
+    w().GoalStep = 0;
+    int replays = 0;
+    RecordedBuffer::onPlay = [&](const std::string& name) {
+      if (name == "swoosh.daw") ++replays;
+    };
+    const auto top = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+    uintptr_t lowest = top;
+    b->onYield = [&] {
+      lowest = std::min(lowest, reinterpret_cast<uintptr_t>(__builtin_frame_address(0)));
+    };
+    for (size_t i = 0; i < kMessages; ++i) Queue(ShotFields(c.kind, 0));
+    // The watch loop, then this side's own turn, read one message a frame.
+    for (size_t i = 0; i <= kMessages && (!link->incoming.empty() || w().HeldShot); ++i) {
+      w().CheckMessages();
+    }
+    b->onYield = nullptr;
+    RecordedBuffer::onPlay = nullptr;
+    EXPECT_TRUE(link->incoming.empty());
+    EXPECT_FALSE(w().HeldShot);
+    EXPECT_LT(top - lowest, 256u * 1024) << "the replays nested";
+    EXPECT_EQ(replays, c.kickAwaited ? 0 : 1) << "one flick flew";
+    EXPECT_FALSE(w().KickMode || w().ReplayingFlick || w().ReplayingKick);
+    if (!c.kickAwaited) {
+      EXPECT_TRUE(state().LocalTurn) << "the peer's last attempt passed the ball";
+      EXPECT_EQ(w().ShotsLeft, 3);
+    }
+  }
+}
+
+// A shot can come while this machine's watcher is still in the last one's
+// result wait (it fell behind): it flies when that has returned.
+TEST_F(MessagesTest, AFlickReadDuringTheLastOnesResultWaitFliesAfterIt) {
+  OpenNetworkMatch();
+  state().LocalTurn = false;
+  w().ShootingSide = 2;
+  w().ShotsLeft = 3;
+  Place(0, 60);
+  // A bonus on the first attempt: its picture, and the next flick behind it.
+  Queue(ShotFields("Flick", 18, 2, -64));
+  Queue({std::string("RESULT"), int32_t{5}});
+  Queue({std::string("Continue")});
+  Queue(ShotFields("Flick", 6, 2, 40));
+  w().CheckMessages();
+  EXPECT_EQ(w().AwayScore, 3) << "the bonus";
+  ASSERT_TRUE(w().HeldShot) << "the second flick waits for the first";
+  EXPECT_EQ(w().ShotsLeft, 2);
+  EXPECT_TRUE(link->incoming.empty());
+  w().CheckMessages();
+  EXPECT_FALSE(w().HeldShot);
+  EXPECT_EQ(w().ShotsLeft, 1) << "then it flew";
+  ExpectNear(Pos(w().BallFrame), 0, 0, 40 - 0.66f);
+}
+
+TEST_F(MessagesTest, AShotInThisMachinesOwnTurnIsDropped) {
+  OpenNetworkMatch();
+  ASSERT_TRUE(state().LocalTurn);
+  for (const char* kind : {"Flick", "Goal"}) {
+    SCOPED_TRACE(kind);
+    w().KickMode = std::string(kind) == "Goal";
+    Queue(ShotFields(kind, 30));
+    const Snapshot before = Take();
+    w().CheckMessages();
+    EXPECT_TRUE(link->incoming.empty());
+    EXPECT_FALSE(w().HeldShot);
     EXPECT_TRUE(Take() == before);
   }
 }
@@ -429,7 +541,7 @@ TEST_F(MessagesTest, AReceivedKickFliesFromThisMachinesOwnAimAndIsNeverGoodHere)
     w().GoalFrame->SetPosition(Scene(), 0, 20, -95);
     w().GoalStep = 0;
     std::vector<Field> f = ShotFields("Goal", 90, 2, z);
-    f[1] = 30.0f;  // a pose that is not used
+    f[1] = 20.0f;  // a pose that is not used
     f[5] = -1.0f;
     f[7] = 0.5f;
     Queue(f);
@@ -593,5 +705,123 @@ TEST_F(MessagesTest, SyncScoreSendsBothScoresAndTheRoundThenRedraws) {
   EXPECT_EQ(w().lblPlayer2.caption, "Away Team Score: 4");
 }
 
+// The host's last round, played to the result window: its own possession of
+// three flicks without force, then the joiner's last possession as a script
+// that answers what the host shows. The joiner scores a touchdown and a good
+// field goal; the kick's "Continue", its score and its "OVER" come at once,
+// as a joiner sends them, when the host's wait of the kick's result is over.
+class LastRoundTest : public MessagesTest {
+ protected:
+  struct Ending {
+    int32_t home = -1, away = -1;
+    std::string window;  // the result window shown
+    std::vector<std::string> kindsLeft;
+  };
+
+  Ending PlayTheLastRound(int32_t hostPoints) {
+    link = std::make_shared<WatchingLink>(*b);
+    state().DPlay = std::make_shared<platform::DirectPlay4>();
+    state().DPlay->AttachLink(link);
+    state().IsHost = true;
+    state().LocalTurn = false;
+    state().NumRounds = 1;
+    state().SoundOn = false;
+    state().GameMode = "INET";
+    VorletWindow& v = frmVorlet();
+    // What the joiner has counted for the host so far.
+    Queue({std::string("Score"), int32_t{0}, hostPoints, int32_t{1}});
+    int step = 0, flicks = 0;
+    int32_t since = 0;
+    Ending end;
+    b->onYield = [&] {
+      for (platform::Form* f :
+           std::initializer_list<platform::Form*>{&frmHome(), &frmAway(), &frmTie()}) {
+        if (f->Visible()) {
+          end.window = f->name;
+          end.home = v.HomeScore;
+          end.away = v.AwayScore;
+          b->ClickForm(*f);
+        }
+      }
+      if (!v.Loaded()) return;
+      if (state().LocalTurn) {
+        // The host's own possession: each shot without force.
+        if (!v.InFlight && !v.InputBlocked && !v.AnyPictures() && !v.KickMode && v.MouseMode == 0 &&
+            step == 0) {
+          b->MouseDown(v.RMCanvas1, 1);
+          b->MouseUp(v.RMCanvas1, 1);
+        }
+        return;
+      }
+      const bool idle = link->incoming.empty();
+      switch (step) {
+        case 0:  // two flicks without force, then a touchdown from the far edge
+          if (idle && !v.ReplayingFlick) {
+            Queue(flicks < 2 ? ShotFields("Flick", 0) : ShotFields("Flick", 6, 1, -87.3f));
+            if (++flicks == 3) step = 1;
+          }
+          break;
+        case 1:  // the touchdown's picture shows on the joiner
+          if (v.ReplayingFlick && v.InputBlocked && !v.KickMode && !v.AnyPictures()) {
+            Queue({std::string("RESULT"), int32_t{3}});
+            since = b->now;
+            step = 2;
+          }
+          break;
+        case 2:
+          if (v.Picture3.visible && b->now - since >= 3000) {
+            Queue({std::string("Continue")});
+            step = 3;
+          }
+          break;
+        case 3:  // the kick
+          if (idle && v.KickMode && !v.ReplayingKick) {
+            std::vector<Field> kick = ShotFields("Goal", 90, 1, 87);
+            Queue(kick);
+            step = 4;
+          }
+          break;
+        case 4:  // it was good, the joiner says
+          if (v.ReplayingKick && v.InputBlocked && !v.AnyPictures()) {
+            Queue({std::string("RESULT"), int32_t{1}});
+            since = b->now;
+            step = 5;
+          }
+          break;
+        case 5:
+          if (v.Picture1.visible && b->now - since >= 3000) {
+            Queue({std::string("Continue")});
+            Queue({std::string("Score"), int32_t{7}, hostPoints, int32_t{5}});
+            Queue({std::string("OVER")});
+            step = 6;
+          }
+          break;
+      }
+    };
+    EXPECT_THROW(v.Show(), platform::EndOfProcess);
+    b->onYield = nullptr;
+    EXPECT_EQ(step, 6) << "the joiner's script ran to its end";
+    for (const auto& bytes : link->incoming) {
+      end.kindsLeft.push_back(platform::DirectPlayMessage::Decode(bytes).ReadString());
+    }
+    return end;
+  }
+};
+
+TEST_F(LastRoundTest, AJoinersLastFieldGoalCountsOnTheHostBeforeItsResultWindow) {
+  const struct {
+    int32_t hostPoints;
+    const char* window;
+  } cases[] = {{0, "frmAway"}, {7, "frmTie"}, {6, "frmAway"}, {8, "frmHome"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE("the host has " + std::to_string(c.hostPoints));
+    ResetWindows();
+    const Ending end = PlayTheLastRound(c.hostPoints);
+    EXPECT_EQ(end.home, c.hostPoints);
+    EXPECT_EQ(end.away, 7) << "the joiner counts 6 and the kick";
+    EXPECT_EQ(end.window, c.window);
+    EXPECT_TRUE(end.kindsLeft.empty()) << "every message up to OVER is taken";
+  }
+}
 }  // namespace
 }  // namespace kwinta::testing

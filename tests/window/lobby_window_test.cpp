@@ -1,7 +1,8 @@
 // The lobby in real windows: two game processes on one X display meet on
 // 127.0.0.1 with the Internet connection method. The first connects to
 // 127.0.0.1 and creates a game, the second connects, finds the game in its
-// list and joins; both play windows come up, and the creating side's first
+// list and joins (while a message box is open on the first); both play
+// windows come up, and the creating side's first
 // flick reaches the joiner, who replays it and holds its "Turnover !" picture.
 // The port is chosen per run (KWINTA_PORT), and both games use only 127.0.0.1.
 //
@@ -16,6 +17,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -93,6 +95,19 @@ TEST(LobbyWindows, TwoGamesMeetOnLoopbackAndTheCreatorsFirstFlickReachesTheJoine
   ClickAt(hostMenu.box.x + 330 + 33, hostMenu.box.y + 270 + 12);  // Create
   ASSERT_TRUE(WaitForWindowOf(host.pid(), "Polling...", 1, 10)) << "the host is not waiting";
 
+  // The host's player asks for this computer's address and reads the box
+  // while the second game looks for the session and joins it: the session
+  // answers all the same.
+  ClickAt(hostMenu.box.x + 330 + 143, hostMenu.box.y + 426 + 12);  // What's my IP address?
+  std::optional<ProcessWindow> box;
+  std::string boxTitle;
+  for (int i = 0; i < 100 && !box; ++i) {
+    for (const char* title : {"IP Address:", "Error:"}) {
+      if (!box && (box = WaitForWindowOf(host.pid(), title, 1, 0.05))) boxTitle = title;
+    }
+  }
+  ASSERT_TRUE(box) << "the address box did not open";
+
   // The second connects, finds the game and joins it.
   GameProcess joiner(env);
   ConnectToLoopback(joiner.pid(), joinX, top, promptY, dir / "lobby_joiner_menu.png", joinMenu);
@@ -111,6 +126,10 @@ TEST(LobbyWindows, TwoGamesMeetOnLoopbackAndTheCreatorsFirstFlickReachesTheJoine
   auto joinPlay = WaitForWindowOf(joiner.pid(), "Kwinta V1.01", 2, 30);
   ASSERT_TRUE(joinPlay) << "the joiner's play window did not come";
   ASSERT_TRUE(MoveTo(*joinPlay, joinX, top));
+  EXPECT_TRUE(WaitForWindowOf(host.pid(), boxTitle, 1, 1)) << "the host's box is not open";
+  WindowBox boxWindow = box->box;
+  boxWindow.id = box->id;
+  PressKey(boxWindow, "Return");
   auto hostPlay = WaitForWindowOf(host.pid(), "Kwinta V1.01", 1, 30);
   ASSERT_TRUE(hostPlay) << "the host's play window did not come";
   ASSERT_TRUE(MoveTo(*hostPlay, hostX, top));
