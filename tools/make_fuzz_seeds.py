@@ -41,12 +41,12 @@ SEEDS = {
 }
 
 # Repeated messages (the top bit of the state byte): each message comes with
-# a count byte, n for 1 + 20 n copies.
+# a count byte, n for 1 + 3 n copies.
 REPEATED = {
     # After the peer's last attempt, flick upon flick without force.
-    "flicks_after_the_last": (AFTER_A_FLIGHT, 0, [(249, shot("Flick", 0.0))]),
+    "flicks_after_the_last": (AFTER_A_FLIGHT, 0, [(200, shot("Flick", 0.0))]),
     # Kick upon kick while the point after waits for one.
-    "kicks_in_the_field_goal": (FIELD_GOAL, 0, [(249, shot("Goal", 90.0))]),
+    "kicks_in_the_field_goal": (FIELD_GOAL, 0, [(200, shot("Goal", 90.0))]),
 }
 
 folder = os.path.join("tests", "fuzz", "corpus")
