@@ -315,7 +315,9 @@ class Harness {
     } else if (where == Where::FieldGoal) {
       v.MPAT();
     }
-    while (!link_->queue.empty()) {
+    // A shot held during a replay is taken up by the next read, as in the
+    // match, which reads on every frame.
+    while (!link_->queue.empty() || v.HeldShot) {
       v.CheckMessages();
       CheckDropped();
       platform::DoEvents();
