@@ -76,17 +76,8 @@ void VorletWindow::Form_Load() {
 }
 
 void VorletWindow::WaitForOver() {
-  const SharedState& s = state();
   InFlight = true;  // no more shots from this side
-  while (!PeerOver) {
-    StartFrame(s.FrameMs);
-    Wind();
-    CheckMessages();
-    platform::DoEvents();
-    Show();
-    if (!NoRender) RMCanvas1.Render();
-    WaitForDeadline();
-  }
+  RunTurnLoop("C", Turn::PeerEnd);
 }
 
 void VorletWindow::RunTurnLoop(const char* marker, Turn turn) {
@@ -100,6 +91,8 @@ void VorletWindow::RunTurnLoop(const char* marker, Turn turn) {
       case Turn::Computer:
       case Turn::SecondPlayer:
         return ShootingSide == 2;
+      case Turn::PeerEnd:
+        return !PeerOver;
     }
     return false;
   };
@@ -125,6 +118,9 @@ void VorletWindow::MatchFrame(const char* marker, Turn turn) {
     case Turn::Watch:
       CameraFrame->SetPosition(Scene(), 100, 20, 0);
       CameraFollowBall();
+      CheckMessages();
+      break;
+    case Turn::PeerEnd:
       CheckMessages();
       break;
   }

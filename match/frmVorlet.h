@@ -186,7 +186,8 @@ class VorletWindow : public platform::Form {
   bool BeforeDeadline() const;
   void WaitForDeadline();
   // One pass of a turn loop.
-  enum class Turn { Local, Computer, Watch, SecondPlayer };
+  // PeerEnd: the host after its last round, until the joiner's "OVER".
+  enum class Turn { Local, Computer, Watch, SecondPlayer, PeerEnd };
   void MatchFrame(const char* marker, Turn turn);
   void RunTurnLoop(const char* marker, Turn turn);
   void EndOfMatch();
