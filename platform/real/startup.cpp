@@ -1,17 +1,54 @@
-// The real back end's start and end: SDL's video, the one OpenGL context,
-// the fonts and pictures every window shares.
+// The real back end's start and end: SDL's video on a display a person can
+// see, the X errors it can bring back (x_errors.cpp), the one OpenGL
+// context, the fonts and pictures every window shares.
 #include <SDL.h>
 #include <malloc.h>
 #include <sys/time.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #include "platform/error.h"
 #include "platform/real/backend_class.h"
 #include "platform/real/real_backend.h"
+#include "platform/real/x_errors.h"
 
 namespace platform::real {
+
+namespace {
+
+// The drivers that put a window in front of a person. SDL would fall back
+// on its off-screen driver, where the game would run with nobody seeing it.
+// Each with the variable that names its display.
+struct Driver {
+  const char* name;
+  const char* variable;
+};
+constexpr Driver kVisibleDrivers[] = {{"x11", "DISPLAY"}, {"wayland", "WAYLAND_DISPLAY"}};
+
+// Starts SDL's video on the first driver that opens, or on the one the
+// SDL_VIDEODRIVER variable asks for (the tests that want no display say so
+// there); raises platform::Error with each driver's reason when none does.
+void StartVideo() {
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  if (asked != nullptr && *asked != '\0') {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return;
+    throw Error(std::string("can't open a display: ") + SDL_GetError() +
+                " (SDL_VIDEODRIVER=" + asked + ")");
+  }
+  std::string reasons;
+  for (const Driver& driver : kVisibleDrivers) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, driver.name);
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return;
+    const char* display = std::getenv(driver.variable);
+    reasons += std::string(reasons.empty() ? "" : "; ") + SDL_GetError() + " (" + driver.variable +
+               (display ? std::string("=") + display : " not set") + ")";
+  }
+  throw Error("can't open a display: " + reasons);
+}
+
+}  // namespace
 
 RealBackend::RealBackend() {
   // Big buffers come and go while windows, pictures, fonts and sounds load.
@@ -32,9 +69,8 @@ RealBackend::RealBackend() {
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    throw Error(std::string("can't open the display: ") + SDL_GetError());
-  }
+  StartVideo();
+  PassOverErrorsOfGoneWindows();
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 
 #include "platform/error.h"
 #include "platform/rm/rm.h"
@@ -49,6 +50,11 @@ MeshBuilderPtr Direct3DRM3::CreateMeshBuilder() {
 
 namespace {
 
+// The largest picture a texture may be, each way: more than any renderer here
+// needs, and a header claiming more is refused before a pixel is decoded, so
+// that a damaged file can't make the game ask for gigabytes.
+constexpr int kLargestTexture = 4096;
+
 // Texture files hold PNG or BMP data whatever their name; the pixels come out
 // as RGBA, top row first. Returns the reason when they can't be read.
 std::string Decode(const std::string& native, Texture& texture) {
@@ -60,6 +66,13 @@ std::string Decode(const std::string& native, Texture& texture) {
                                          std::istreambuf_iterator<char>());
   if (bytes.empty()) return "texture file is empty: " + native;
   int width = 0, height = 0, channels = 0;
+  if (stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height,
+                            &channels) &&
+      (width > kLargestTexture || height > kLargestTexture)) {
+    return "texture file " + native + " is too large: " + std::to_string(width) + " x " +
+           std::to_string(height) + " pixels (at most " + std::to_string(kLargestTexture) + " x " +
+           std::to_string(kLargestTexture) + ")";
+  }
   stbi_uc* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width,
                                           &height, &channels, 4);
   if (!pixels) return "texture file " + native + " is not a picture: " + stbi_failure_reason();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -103,11 +104,66 @@ TEST_F(TextureLoad, BmpRowsAreTurnedTopFirst) {
                                                  0, 255, 0, 255, 255, 255, 255, 255}));
 }
 
-TEST_F(TextureLoad, MissingOrUnreadableFilesAreErrors) {
-  EXPECT_THROW(d3drm.LoadTexture((dir / "sky.dab").string()), platform::Error);
-  EXPECT_THROW(d3drm.LoadTexture(rm_test::WriteFile(dir / "empty.dab", "")), platform::Error);
-  EXPECT_THROW(d3drm.LoadTexture(rm_test::WriteFile(dir / "text.dab", "not a picture at all")),
-               platform::Error);
+// The first bytes of a BMP file (54 in all) claiming a picture of
+// `width` x `height` pixels, 24 bits each, none of them there.
+std::string BmpHeader(int32_t width, int32_t height) {
+  std::string h = "BM";
+  auto le32 = [&h](uint32_t v) {
+    for (int i = 0; i < 4; ++i) h.push_back(char((v >> (8 * i)) & 255));
+  };
+  le32(54 + uint32_t(width) * uint32_t(height) * 3);  // file size
+  le32(0);
+  le32(54);  // where the pixels start
+  le32(40);  // info header size
+  le32(uint32_t(width));
+  le32(uint32_t(height));
+  h += std::string("\x01\x00\x18\x00", 4);  // one plane, 24 bits
+  for (int i = 0; i < 6; ++i) le32(0);
+  return h;
+}
+
+// A PNG signature and header chunk claiming `width` x `height`, no pixels.
+std::string PngHeader(uint32_t width, uint32_t height) {
+  std::string h("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+  for (uint32_t v : {width, height})
+    for (int i = 3; i >= 0; --i) h.push_back(char((v >> (8 * i)) & 255));
+  h += std::string("\x08\x06\0\0\0\0\0\0\0", 9);  // 8-bit RGBA, then a CRC
+  return h;
+}
+
+TEST_F(TextureLoad, MissingOrUnreadableFilesAreErrorsThatNameTheFile) {
+  struct BadFile {
+    const char* what;
+    const char* name;
+    std::optional<std::string> bytes;  // none: the file isn't there
+    const char* reason;
+  };
+  const BadFile cases[] = {
+      {"missing", "sky.dab", std::nullopt, "not found"},
+      {"empty", "empty.dab", "", "is empty"},
+      {"not a picture", "text.dab", "not a picture at all", "is not a picture"},
+      {"a BMP header claiming 16000 x 16000", "huge.dab", BmpHeader(16000, 16000),
+       "is too large: 16000 x 16000 pixels"},
+      {"a PNG header one pixel too wide", "wide.dab", PngHeader(4097, 1),
+       "is too large: 4097 x 1 pixels"},
+      {"a PNG header one pixel too tall", "tall.dab", PngHeader(1, 4097),
+       "is too large: 1 x 4097 pixels"},
+      // As large as allowed: it gets as far as its missing pixels.
+      {"a PNG header of 4096 x 4096 without pixels", "largest.dab", PngHeader(4096, 4096),
+       "is not a picture"},
+  };
+  for (const BadFile& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string path = (dir / c.name).string();
+    if (c.bytes) rm_test::WriteFile(path, *c.bytes);
+    try {
+      d3drm.LoadTexture(path);
+      ADD_FAILURE() << "loaded";
+    } catch (const platform::Error& e) {
+      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
+    }
+  }
   EXPECT_THROW(d3drm.LoadTexture(dir.string()), platform::Error);
 }
 

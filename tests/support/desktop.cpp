@@ -230,11 +230,24 @@ Image Screenshot(const std::string& pngPath, std::optional<WindowBox> box) {
   return img;
 }
 
-GameProcess::GameProcess(const std::vector<std::string>& env) {
+GameProcess::GameProcess(const std::vector<std::string>& env) : GameProcess(GameStart{env}) {}
+
+GameProcess::GameProcess(const GameStart& start) {
+  std::string exe =
+      start.executable.empty() ? std::string(KWINTA_BIN_DIR) + "/kwinta" : start.executable;
   pid_ = fork();
   if (pid_ == 0) {
-    for (const auto& kv : env) putenv(const_cast<char*>(kv.c_str()));
-    std::string exe = std::string(KWINTA_BIN_DIR) + "/kwinta";
+    for (const auto& change : start.env) {
+      if (change.find('=') == std::string::npos) {
+        unsetenv(change.c_str());
+      } else {
+        putenv(const_cast<char*>(change.c_str()));
+      }
+    }
+    if (!start.stderrFile.empty()) {
+      int fd = open(start.stderrFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (fd >= 0) dup2(fd, STDERR_FILENO);
+    }
     execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }

@@ -66,10 +66,20 @@ class PrivateScreen {
   std::string display_, previous_;
 };
 
-// The game as a child process with its own environment additions.
+// How to start the game as a child process.
+struct GameStart {
+  // Changes to the environment: "NAME=value" sets NAME, "NAME" alone
+  // removes it.
+  std::vector<std::string> env;
+  std::string executable;  // when empty, the one built here
+  std::string stderrFile;  // when empty, the test's own stderr
+};
+
+// The game as a child process.
 class GameProcess {
  public:
   explicit GameProcess(const std::vector<std::string>& env = {});
+  explicit GameProcess(const GameStart& start);
   ~GameProcess();
   bool Running();
   void Stop();  // SIGTERM, then SIGKILL

@@ -2,6 +2,7 @@
 // controls, the two picture windows open and close, and the menu sounds are
 // heard, unclipped (through SDL's disk audio driver).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -10,7 +11,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "support/desktop.h"
 
@@ -118,6 +123,84 @@ TEST(StartupWindow, WithoutOpenGLTheDisplayMessageShowsAndTheProgramEnds) {
 
   PressKey(*box, "Return");
   EXPECT_EQ(game.WaitForExit(15), std::optional<int>(0));
+}
+
+std::string Contents(const fs::path& file) {
+  std::ifstream in(file);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A display number no X server answers on.
+std::string UnusedDisplay() {
+  for (int n = 300;; ++n) {
+    if (!fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) &&
+        !fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) {
+      return ":" + std::to_string(n);
+    }
+  }
+}
+
+// Without a display a person can see, the program says why and ends at once:
+// it never runs on with windows nobody sees.
+TEST(StartupWindow, WithoutADisplayTheProgramSaysWhyAndEnds) {
+  struct NoDisplayCase {
+    const char* what;
+    std::vector<std::string> env;
+  };
+  const NoDisplayCase cases[] = {
+      {"DISPLAY names no server", {"DISPLAY=" + UnusedDisplay()}},
+      {"DISPLAY is not set", {"DISPLAY"}},
+  };
+  for (const NoDisplayCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::path errors = ShotDir() / "no_display_stderr.txt";
+    GameStart start{c.env, "", errors.string()};
+    start.env.insert(start.env.end(), {"WAYLAND_DISPLAY", "SDL_VIDEODRIVER",
+                                       "SDL_AUDIODRIVER=dummy", "LIBGL_ALWAYS_SOFTWARE=1"});
+    GameProcess game(start);
+    std::optional<int> status = game.WaitForExit(10);
+    ASSERT_TRUE(status) << "still running without a display";
+    EXPECT_NE(*status, 0);
+    EXPECT_NE(Contents(errors).find("can't open a display"), std::string::npos) << Contents(errors);
+  }
+}
+
+// The game started from a folder without its data files: the first file it
+// can't read is named in a box before the program ends.
+TEST(StartupWindow, AMissingDataFileIsShownInABoxAndEndsTheProgram) {
+  if (!HaveDisplay()) GTEST_SKIP() << "no X display";
+  fs::path folder = fs::temp_directory_path() / ("kwinta_alone_" + std::to_string(getpid()));
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  fs::copy_file(fs::path(KWINTA_BIN_DIR) / "kwinta", folder / "kwinta");
+  fs::path errors = ShotDir() / "missing_file_stderr.txt";
+  GameProcess game(GameStart{{"SDL_AUDIODRIVER=dummy", "LIBGL_ALWAYS_SOFTWARE=1"},
+                             (folder / "kwinta").string(),
+                             errors.string()});
+
+  // Without its sounds the game says it will run without sound, and goes on.
+  if (auto sound = WaitForWindow("Error initializing DirectSound.", 15)) {
+    ClickAt(sound->x + sound->width / 2, sound->y + sound->height - 25);
+  }
+  auto menu = WaitForWindow("Kwinta V1.01", 30);
+  ASSERT_TRUE(menu) << "the start-up window never appeared";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  ClickAt(menu->x + 89, menu->y + 169);  // "VS, Computer"
+
+  auto box = WaitForWindow("Error:", 30);
+  ASSERT_TRUE(box) << "no box says why the game ends; stderr: " << Contents(errors);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Image shot = Screenshot((ShotDir() / "missing_file_box.png").string(), box);
+  EXPECT_GT(shot.DistinctColours(0, 0, shot.width, shot.height), 2) << "the box looks blank";
+  // The box is as wide as its text, which names the file with its folder.
+  EXPECT_GT(box->width, 300);
+  EXPECT_NE(Contents(errors).find((folder / "loose.dab").string()), std::string::npos)
+      << Contents(errors);
+  EXPECT_TRUE(game.Running()) << "the program waits for the box to be closed";
+
+  ClickAt(box->x + box->width / 2, box->y + box->height - 25);  // OK
+  EXPECT_EQ(game.WaitForExit(15), std::optional<int>(1));
+  fs::remove_all(folder);
 }
 
 }  // namespace
