@@ -272,7 +272,10 @@ void VorletWindow::CheckMessages() {
   } else if (kind == "END") {
     AwayTeamDisconnected();
   } else if (kind == "OVER") {
-    PeerOver = true;
+    // The joiner sends it after its turn of the last round, which follows
+    // this machine's own; one before that is no end of the match, and would
+    // cut short the wait for the joiner's last field goal.
+    if (RoundNo >= s.NumRounds) PeerOver = true;
   }
 }
 

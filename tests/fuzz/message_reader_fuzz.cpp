@@ -87,7 +87,8 @@ class PeerLink : public platform::SessionLink {
 // Whether the game may act on a message at all, judged here on its own: a
 // message that does not decode, has no kind, is of a kind that no reader
 // handles, or lacks a field its kind needs, must be dropped whole. So must a
-// shot with a value no flight can use.
+// shot with a value no flight can use, and an "OVER" (every state here is in
+// round 1 of 5, long before the match can end).
 bool MayAct(const Bytes& bytes) {
   try {
     platform::DirectPlayMessage m = platform::DirectPlayMessage::Decode(bytes);
@@ -118,7 +119,7 @@ struct Seen {
   int32_t home, away;
   int16_t shotsLeft, side, round;
   float power;
-  bool blocked, pictures, inFlight, kickMode, localTurn;
+  bool blocked, pictures, inFlight, kickMode, localTurn, peerOver;
   std::string text1, label5;
   float ballX, ballY, ballZ;
   size_t boxes, sounds;
@@ -214,6 +215,7 @@ class Harness {
             v.InFlight,
             v.KickMode,
             state().LocalTurn,
+            v.PeerOver,
             v.Text1.text,
             v.Label5.caption,
             ball.x,

@@ -1,6 +1,7 @@
 // The in-game messages of a network match, against a fake link: what each
 // kind does when it arrives, what is dropped, and what the play window sends.
 #include <cmath>
+#include <deque>
 #include <limits>
 #include <string>
 #include <variant>
@@ -710,6 +711,8 @@ TEST_F(MessagesTest, SyncScoreSendsBothScoresAndTheRoundThenRedraws) {
 // that answers what the host shows. The joiner scores a touchdown and a good
 // field goal; the kick's "Continue", its score and its "OVER" come at once,
 // as a joiner sends them, when the host's wait of the kick's result is over.
+// With an early "OVER" the match has two rounds, and in the first the joiner
+// sends "OVER" before its possession of three flicks without force.
 class LastRoundTest : public MessagesTest {
  protected:
   struct Ending {
@@ -718,18 +721,25 @@ class LastRoundTest : public MessagesTest {
     std::vector<std::string> kindsLeft;
   };
 
-  Ending PlayTheLastRound(int32_t hostPoints) {
+  Ending PlayTheLastRound(int32_t hostPoints, bool earlyOver) {
     link = std::make_shared<WatchingLink>(*b);
     state().DPlay = std::make_shared<platform::DirectPlay4>();
     state().DPlay->AttachLink(link);
     state().IsHost = true;
     state().LocalTurn = false;
-    state().NumRounds = 1;
+    state().NumRounds = earlyOver ? 2 : 1;
     state().SoundOn = false;
     state().GameMode = "INET";
     VorletWindow& v = frmVorlet();
     // What the joiner has counted for the host so far.
     Queue({std::string("Score"), int32_t{0}, hostPoints, int32_t{1}});
+    std::deque<std::vector<Field>> firstRound;
+    if (earlyOver) {
+      firstRound = {{std::string("OVER")},
+                    ShotFields("Flick", 0),
+                    ShotFields("Flick", 0),
+                    ShotFields("Flick", 0)};
+    }
     int step = 0, flicks = 0;
     int32_t since = 0;
     Ending end;
@@ -756,7 +766,10 @@ class LastRoundTest : public MessagesTest {
       const bool idle = link->incoming.empty();
       switch (step) {
         case 0:  // two flicks without force, then a touchdown from the far edge
-          if (idle && !v.ReplayingFlick) {
+          if (idle && !v.ReplayingFlick && !firstRound.empty()) {
+            Queue(firstRound.front());
+            firstRound.pop_front();
+          } else if (idle && !v.ReplayingFlick) {
             Queue(flicks < 2 ? ShotFields("Flick", 0) : ShotFields("Flick", 6, 1, -87.3f));
             if (++flicks == 3) step = 1;
           }
@@ -812,11 +825,18 @@ TEST_F(LastRoundTest, AJoinersLastFieldGoalCountsOnTheHostBeforeItsResultWindow)
   const struct {
     int32_t hostPoints;
     const char* window;
-  } cases[] = {{0, "frmAway"}, {7, "frmTie"}, {6, "frmAway"}, {8, "frmHome"}};
+    bool earlyOver;
+  } cases[] = {{0, "frmAway", false},
+               {7, "frmTie", false},
+               {6, "frmAway", false},
+               {8, "frmHome", false},
+               // An "OVER" of round 1 does not end the host's wait in the last.
+               {7, "frmTie", true}};
   for (const auto& c : cases) {
-    SCOPED_TRACE("the host has " + std::to_string(c.hostPoints));
+    SCOPED_TRACE("the host has " + std::to_string(c.hostPoints) +
+                 (c.earlyOver ? ", an OVER in round 1" : ""));
     ResetWindows();
-    const Ending end = PlayTheLastRound(c.hostPoints);
+    const Ending end = PlayTheLastRound(c.hostPoints, c.earlyOver);
     EXPECT_EQ(end.home, c.hostPoints);
     EXPECT_EQ(end.away, 7) << "the joiner counts 6 and the kick";
     EXPECT_EQ(end.window, c.window);
