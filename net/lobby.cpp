@@ -121,6 +121,10 @@ void NewNetWindow::cmdCreate_Click() {
     }
     if (WaitCancelled) {
       WaitCancelled = false;
+      // Cancel closes the session here, once the poll it broke into has
+      // returned: nobody can find or join it any more, and a player who got
+      // in during the wait's last pass is told that the host has left.
+      DPlay().Close();
       return;
     }
     frmVorlet().Show();

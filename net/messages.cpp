@@ -1,7 +1,6 @@
 // The in-game messages of a network match: the senders, the reader that the
 // play window polls, the wait for the peer's "Continue" and the chat line.
 #include <cmath>
-#include <limits>
 
 #include "app/state.h"
 #include "match/frmVorlet.h"
@@ -19,6 +18,12 @@ constexpr float kLargestForce = 200;
 // kick with a force that is not 0 but next to nothing would rise by so little
 // per frame, and slow its rise by less still, that it never came down.
 constexpr float kSmallestForce = 1;
+// A kick leaves -(its force)/40 in the meter until the next possession
+// starts, and a flick let go in the same pass of input as the kick's release
+// flies with it: the one negative force an honest peer sends. A kick's force
+// is a number of steps of 8, and above 100 the kick goes off by itself.
+constexpr float kMostKickLeftover = -(100.0f / 40);
+constexpr float kLeastKickLeftover = -(8.0f / 40);
 // No match comes near this score; a peer's score above it is not merged, so
 // that the points this machine adds later cannot overflow.
 constexpr int32_t kHighestScore = 1000000;
@@ -54,13 +59,14 @@ bool ReadShot(platform::DirectPlayMessage& m, PeerShot& shot) {
     v = m.ReadSingle();
     if (!std::isfinite(v)) return false;
   }
+  // The sender's own side: 1 in its own turn, and never other than 1 or 2.
   int32_t player = m.ReadLong();
-  if (player < std::numeric_limits<int16_t>::min() ||
-      player > std::numeric_limits<int16_t>::max()) {
-    return false;
-  }
-  const float force = std::fabs(values[3]);
-  if (force > kLargestForce || (force != 0 && force < kSmallestForce)) return false;
+  if (player != 1 && player != 2) return false;
+  const float force = values[3];
+  const bool fits =
+      force < 0 ? shot.kind == "Flick" && force >= kMostKickLeftover && force <= kLeastKickLeftover
+                : force <= kLargestForce && (force == 0 || force >= kSmallestForce);
+  if (!fits) return false;
   std::copy(values, values + 3, shot.pos);
   shot.force = values[3];
   std::copy(values + 4, values + 7, shot.dir);
@@ -272,7 +278,10 @@ void VorletWindow::CheckMessages() {
   } else if (kind == "END") {
     AwayTeamDisconnected();
   } else if (kind == "OVER") {
-    PeerOver = true;
+    // The joiner sends it after its turn of the last round, which follows
+    // this machine's own; one before that is no end of the match, and would
+    // cut short the wait for the joiner's last field goal.
+    if (RoundNo >= s.NumRounds) PeerOver = true;
   }
 }
 

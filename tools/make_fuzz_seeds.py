@@ -31,6 +31,8 @@ def shot(kind, force):
 SEEDS = {
     "flick": (WATCHING, 40, shot("Flick", 64.0)),
     "goal": (FIELD_GOAL, 0, shot("Goal", 90.0)),
+    # A flick let go right after a kick carries what the kick left: -48/40.
+    "flick_after_a_kick": (WATCHING, 0, shot("Flick", -1.2)),
     "message": (LOCAL_TURN, 0, string("MESSAGE") + string("hello there")),
     "version": (LOBBY, 0, string("Version") + string("KW") + long(1)),
     "score": (WATCHING, 0, string("Score") + long(6) + long(3) + long(2)),

@@ -45,8 +45,11 @@ using Bytes = std::vector<uint8_t>;
 }
 
 constexpr size_t kMostMessages = 600;
-// The reader's own limits on a shot's force (net/messages.cpp).
+// The reader's own limits on a shot's force (net/messages.cpp): no more
+// than 200, 0 or at least 1, and below 0 only a flick with what a kick
+// leaves in the meter.
 constexpr float kLargestForce = 200, kSmallestForce = 1;
+constexpr float kMostKickLeftover = -(100.0f / 40), kLeastKickLeftover = -(8.0f / 40);
 // The deepest the readers may take the stack below the harness: a replayed
 // flick, its field goal's kick and the kick's result wait need a few
 // kilobytes; messages that nest in each other would go on and on.
@@ -87,21 +90,25 @@ class PeerLink : public platform::SessionLink {
 // Whether the game may act on a message at all, judged here on its own: a
 // message that does not decode, has no kind, is of a kind that no reader
 // handles, or lacks a field its kind needs, must be dropped whole. So must a
-// shot with a value no flight can use.
+// shot with a value no flight can use, and an "OVER" (every state here is in
+// round 1 of 5, long before the match can end).
 bool MayAct(const Bytes& bytes) {
   try {
     platform::DirectPlayMessage m = platform::DirectPlayMessage::Decode(bytes);
     const std::string kind = m.ReadString();
     if (kind == "Flick" || kind == "Goal") {
+      float force = 0;
       for (int i = 0; i < 10; ++i) {
         const float v = m.ReadSingle();
         if (!std::isfinite(v)) return false;
-        if (i == 3 && (std::fabs(v) > kLargestForce || (v != 0 && std::fabs(v) < kSmallestForce))) {
-          return false;
-        }
+        if (i == 3) force = v;
       }
       const int32_t side = m.ReadLong();
-      return side >= INT16_MIN && side <= INT16_MAX;
+      if (side != 1 && side != 2) return false;
+      if (force < 0) {
+        return kind == "Flick" && force >= kMostKickLeftover && force <= kLeastKickLeftover;
+      }
+      return force <= kLargestForce && (force == 0 || force >= kSmallestForce);
     }
     if (kind == "MESSAGE") return m.ReadString(), true;
     if (kind == "Version") return m.ReadString(), m.ReadLong(), true;
@@ -118,7 +125,7 @@ struct Seen {
   int32_t home, away;
   int16_t shotsLeft, side, round;
   float power;
-  bool blocked, pictures, inFlight, kickMode, localTurn;
+  bool blocked, pictures, inFlight, kickMode, localTurn, peerOver;
   std::string text1, label5;
   float ballX, ballY, ballZ;
   size_t boxes, sounds;
@@ -214,6 +221,7 @@ class Harness {
             v.InFlight,
             v.KickMode,
             state().LocalTurn,
+            v.PeerOver,
             v.Text1.text,
             v.Label5.caption,
             ball.x,

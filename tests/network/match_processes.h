@@ -245,6 +245,20 @@ struct MatchPipes {
   _exit(code);
 }
 
+// A child's exit status. Each child ends by itself; one that has not within
+// a minute is stopped, and reads as -1, so that the run fails.
+inline int Reap(pid_t pid) {
+  if (pid <= 0) return -1;
+  int status = 0;
+  for (int i = 0; i < 600; ++i) {
+    if (waitpid(pid, &status, WNOHANG) == pid) return status;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return -1;
+}
+
 struct MatchRun {
   int hostStatus = -1, joinStatus = -1;
   bool hostReported = false, joinReported = false;
@@ -280,20 +294,8 @@ inline MatchRun PlayMatch(const Script& script) {
   if (joinPid > 0) {
     run.joinReported = ReadAll(joinResult[0], &run.joiner, sizeof run.joiner, 60000);
   }
-  // Each child ends by itself; one that does not is stopped, and the run fails.
-  auto reap = [](pid_t pid) {
-    if (pid <= 0) return -1;
-    int status = 0;
-    for (int i = 0; i < 600; ++i) {
-      if (waitpid(pid, &status, WNOHANG) == pid) return status;
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    return -1;
-  };
-  run.hostStatus = reap(hostPid);
-  run.joinStatus = reap(joinPid);
+  run.hostStatus = Reap(hostPid);
+  run.joinStatus = Reap(joinPid);
   for (int fd : {midMatch[0], hostResult[0], joinResult[0]}) close(fd);
   return run;
 }

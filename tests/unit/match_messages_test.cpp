@@ -1,6 +1,8 @@
 // The in-game messages of a network match, against a fake link: what each
 // kind does when it arrives, what is dropped, and what the play window sends.
+#include <algorithm>
 #include <cmath>
+#include <deque>
 #include <limits>
 #include <string>
 #include <variant>
@@ -72,6 +74,31 @@ class MessagesTest : public MatchTest {
     return w();
   }
   void Queue(const std::vector<Field>& fields) { link->Queue(Make(fields)); }
+
+  // This side's field goal, the posts held straight ahead: the button goes
+  // down at the first frame and up at `power`; with `clickAgain` a second
+  // press and release come in the same pass of input as that release.
+  void KickAt(float power, bool clickAgain = false) {
+    bool pressed = false, released = false;
+    b->onYield = [&] {
+      if (!w().KickMode) return;
+      if (!pressed) {
+        pressed = true;
+        w().GoalStep = 0;
+        w().GoalFrame->SetPosition(Scene(), 0, 20, -95);
+        b->MouseDown(w().RMCanvas1, 1);
+      } else if (!released && w().Power >= power) {
+        released = true;
+        b->MouseUp(w().RMCanvas1, 1);
+        if (clickAgain) {
+          b->MouseDown(w().RMCanvas1, 1);
+          b->MouseUp(w().RMCanvas1, 1);
+        }
+      }
+    };
+    w().MPAT();
+    b->onYield = nullptr;
+  }
 
   // What a message could have changed, to show that it changed nothing.
   struct Snapshot {
@@ -362,6 +389,18 @@ TEST_F(MessagesTest, AShotWithAForceOrPoseThatNoMachineCouldSendIsDropped) {
       with("Flick", 4, 5000),
       with("Flick", 4, 250),
       with("Goal", 4, -250),
+      // Below nothing only a flick let go right after a kick, with what the
+      // kick left in the meter: from -100/40 to -8/40.
+      with("Flick", 4, -60),
+      with("Flick", 4, -2.6f),
+      with("Flick", 4, -0.1f),
+      with("Goal", 4, -1.2f),
+      with("Goal", 4, -30),
+      // The side is the sender's own, 1 or 2.
+      ShotFields("Flick", 30, -7),
+      ShotFields("Flick", 30, 0),
+      ShotFields("Goal", 30, 3),
+      ShotFields("Goal", 30, -1),
       with("Flick", 1, nan),
       with("Flick", 6, inf),
       with("Flick", 9, nan),
@@ -410,8 +449,8 @@ TEST_F(MessagesTest, AShotWithAForceOrPoseThatNoMachineCouldSendIsDropped) {
       }(),
   };
   // Watching, and for a kick waiting for it: a shot that passed would fly.
-  state().LocalTurn = false;
   auto awaiting = [&](const std::vector<Field>& f) {
+    state().LocalTurn = false;
     w().KickMode = std::get<std::string>(f[0]) == "Goal";
   };
   for (size_t i = 0; i < cases.size(); ++i) {
@@ -422,14 +461,17 @@ TEST_F(MessagesTest, AShotWithAForceOrPoseThatNoMachineCouldSendIsDropped) {
     w().CheckMessages();
     EXPECT_TRUE(Take() == before);
   }
-  for (const char* kind : {"Flick", "Goal"}) {
-    SCOPED_TRACE(std::string("a good ") + kind + " in the same state flies");
-    awaiting(ShotFields(kind, 30));
-    Queue(ShotFields(kind, 30));
+  const std::vector<std::vector<Field>> flying = {
+      ShotFields("Flick", 30), ShotFields("Goal", 30),  ShotFields("Goal", 30, 2),
+      with("Flick", 4, -2.5f), with("Flick", 4, -0.2f),
+  };
+  for (size_t i = 0; i < flying.size(); ++i) {
+    SCOPED_TRACE("a good shot in the same state flies: case " + std::to_string(i));
+    awaiting(flying[i]);
+    Queue(flying[i]);
     const Snapshot before = Take();
     w().CheckMessages();
     EXPECT_FALSE(Take() == before);
-    state().LocalTurn = false;
   }
 }
 
@@ -659,21 +701,7 @@ TEST_F(MessagesTest, TheMatchStartsByTellingThePeerItsVersion) {
 TEST_F(MessagesTest, ALocalKickIsSentBeforeItFliesAndAGoodOneSyncsTheScoreAfterItsPicture) {
   OpenNetworkMatch();
   w().HomeScore = 6;
-  bool pressed = false, released = false;
-  b->onYield = [&] {
-    if (!w().KickMode) return;
-    if (!pressed) {
-      pressed = true;
-      w().GoalStep = 0;  // the posts held straight ahead
-      w().GoalFrame->SetPosition(Scene(), 0, 20, -95);
-      b->MouseDown(w().RMCanvas1, 1);
-    } else if (!released && w().Power >= 72) {
-      released = true;
-      b->MouseUp(w().RMCanvas1, 1);
-    }
-  };
-  w().MPAT();
-  b->onYield = nullptr;
+  KickAt(72);
   std::vector<std::string> kinds;
   for (const auto& s : link->log) kinds.push_back(s.kind);
   EXPECT_EQ(kinds, (std::vector<std::string>{"Goal", "RESULT", "Continue", "Score"}));
@@ -687,6 +715,36 @@ TEST_F(MessagesTest, ALocalKickIsSentBeforeItFliesAndAGoodOneSyncsTheScoreAfterI
   auto score = platform::DirectPlayMessage::Decode(link->sent.back());
   EXPECT_EQ(score.ReadString(), "Score");
   EXPECT_EQ(score.ReadLong(), 7);
+}
+
+// A kick leaves -(its force)/40 in the meter until the next possession
+// starts. A press and release in the same pass of input as the kick's
+// release are handled once the kick has ended, and launch a flick with that
+// force from where the kick came down: the one negative force an honest peer
+// sends, so the reader takes it.
+TEST_F(MessagesTest, AFlickLetGoInTheSamePassAsAKicksReleaseCarriesWhatTheKickLeft) {
+  OpenNetworkMatch();
+  KickAt(48, /*clickAgain=*/true);
+  const std::vector<std::string> kinds = link->SentKinds();
+  const auto flick = std::find(kinds.begin(), kinds.end(), "Flick");
+  ASSERT_NE(flick, kinds.end());
+  EXPECT_EQ(std::vector<std::string>(kinds.begin(), flick),
+            (std::vector<std::string>{"Goal", "RESULT", "Continue"}));
+  const std::vector<uint8_t> bytes = link->sent[flick - kinds.begin()];
+  auto m = platform::DirectPlayMessage::Decode(bytes);
+  m.ReadString();
+  for (int i = 0; i < 3; ++i) m.ReadSingle();
+  EXPECT_EQ(m.ReadSingle(), -(48.0f / 40));
+
+  // Watching, as the peer does when it reads it.
+  state().LocalTurn = false;
+  w().ShootingSide = 2;
+  w().ShotsLeft = 3;
+  ASSERT_FALSE(w().KickMode);
+  link->incoming.push_back(bytes);
+  const Snapshot before = Take();
+  w().CheckMessages();
+  EXPECT_FALSE(Take() == before) << "the reader dropped it";
 }
 
 TEST_F(MessagesTest, SyncScoreSendsBothScoresAndTheRoundThenRedraws) {
@@ -710,6 +768,8 @@ TEST_F(MessagesTest, SyncScoreSendsBothScoresAndTheRoundThenRedraws) {
 // that answers what the host shows. The joiner scores a touchdown and a good
 // field goal; the kick's "Continue", its score and its "OVER" come at once,
 // as a joiner sends them, when the host's wait of the kick's result is over.
+// With an early "OVER" the match has two rounds, and in the first the joiner
+// sends "OVER" before its possession of three flicks without force.
 class LastRoundTest : public MessagesTest {
  protected:
   struct Ending {
@@ -718,18 +778,25 @@ class LastRoundTest : public MessagesTest {
     std::vector<std::string> kindsLeft;
   };
 
-  Ending PlayTheLastRound(int32_t hostPoints) {
+  Ending PlayTheLastRound(int32_t hostPoints, bool earlyOver) {
     link = std::make_shared<WatchingLink>(*b);
     state().DPlay = std::make_shared<platform::DirectPlay4>();
     state().DPlay->AttachLink(link);
     state().IsHost = true;
     state().LocalTurn = false;
-    state().NumRounds = 1;
+    state().NumRounds = earlyOver ? 2 : 1;
     state().SoundOn = false;
     state().GameMode = "INET";
     VorletWindow& v = frmVorlet();
     // What the joiner has counted for the host so far.
     Queue({std::string("Score"), int32_t{0}, hostPoints, int32_t{1}});
+    std::deque<std::vector<Field>> firstRound;
+    if (earlyOver) {
+      firstRound = {{std::string("OVER")},
+                    ShotFields("Flick", 0),
+                    ShotFields("Flick", 0),
+                    ShotFields("Flick", 0)};
+    }
     int step = 0, flicks = 0;
     int32_t since = 0;
     Ending end;
@@ -756,7 +823,10 @@ class LastRoundTest : public MessagesTest {
       const bool idle = link->incoming.empty();
       switch (step) {
         case 0:  // two flicks without force, then a touchdown from the far edge
-          if (idle && !v.ReplayingFlick) {
+          if (idle && !v.ReplayingFlick && !firstRound.empty()) {
+            Queue(firstRound.front());
+            firstRound.pop_front();
+          } else if (idle && !v.ReplayingFlick) {
             Queue(flicks < 2 ? ShotFields("Flick", 0) : ShotFields("Flick", 6, 1, -87.3f));
             if (++flicks == 3) step = 1;
           }
@@ -812,11 +882,18 @@ TEST_F(LastRoundTest, AJoinersLastFieldGoalCountsOnTheHostBeforeItsResultWindow)
   const struct {
     int32_t hostPoints;
     const char* window;
-  } cases[] = {{0, "frmAway"}, {7, "frmTie"}, {6, "frmAway"}, {8, "frmHome"}};
+    bool earlyOver;
+  } cases[] = {{0, "frmAway", false},
+               {7, "frmTie", false},
+               {6, "frmAway", false},
+               {8, "frmHome", false},
+               // An "OVER" of round 1 does not end the host's wait in the last.
+               {7, "frmTie", true}};
   for (const auto& c : cases) {
-    SCOPED_TRACE("the host has " + std::to_string(c.hostPoints));
+    SCOPED_TRACE("the host has " + std::to_string(c.hostPoints) +
+                 (c.earlyOver ? ", an OVER in round 1" : ""));
     ResetWindows();
-    const Ending end = PlayTheLastRound(c.hostPoints);
+    const Ending end = PlayTheLastRound(c.hostPoints, c.earlyOver);
     EXPECT_EQ(end.home, c.hostPoints);
     EXPECT_EQ(end.away, 7) << "the joiner counts 6 and the kick";
     EXPECT_EQ(end.window, c.window);
