@@ -56,7 +56,7 @@ StartResult RunStart(Display* display, const StartSettings& settings, uint64_t s
   auto unseenSince = Clock::now();
   bool everShown = false;
   std::string hang;
-  bool asked = false, endedInTime = true;
+  bool endedInTime = true;
 
   for (;;) {
     game.Poll();
@@ -103,7 +103,6 @@ StartResult RunStart(Display* display, const StartSettings& settings, uint64_t s
     }
     if (result.actions >= settings.actions || now >= deadline) {
       input.ReleaseAll();
-      asked = true;
       endedInTime = game.Terminate(kEndSeconds);
       if (!endedInTime) game.Kill();
       break;
@@ -130,8 +129,8 @@ StartResult RunStart(Display* display, const StartSettings& settings, uint64_t s
     result.judgement = {Verdict::Hang,
                         "still running " + std::to_string(int(kEndSeconds)) + " s after SIGTERM"};
   } else {
-    result.judgement = Judge(end, end.signalled && asked && game.SentSignal(end.status),
-                             game.ErrorLines(), result.known);
+    result.judgement =
+        Judge(end, end.signalled && game.SentSignal(end.status), game.ErrorLines(), result.known);
   }
   return result;
 }
