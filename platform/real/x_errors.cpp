@@ -1,17 +1,14 @@
 #include "platform/real/x_errors.h"
 
-#include <SDL.h>
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
-
-#include <cstring>
 
 namespace platform::real {
 
 namespace {
 
-// Whoever handled X errors before us: SDL's own handler, which hands them on
-// to Xlib's, which ends the process.
+// Whoever handled X errors before us: Xlib's own handler, which ends the
+// process. SDL's handler, installed over ours, hands every error on to us.
 XErrorHandler previousXErrorHandler = nullptr;
 
 // While SDL waits for events it wakes itself with a message sent to the
@@ -28,8 +25,6 @@ int PassOverSendsToGoneWindows(Display* display, XErrorEvent* error) {
 }  // namespace
 
 void PassOverErrorsOfGoneWindows() {
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver == nullptr || std::strcmp(driver, "x11") != 0) return;
   XErrorHandler before = XSetErrorHandler(PassOverSendsToGoneWindows);
   if (before != PassOverSendsToGoneWindows) previousXErrorHandler = before;
 }
