@@ -116,6 +116,12 @@ bool MoveTo(ProcessWindow& w, int x, int y) {
   return false;
 }
 
+bool DisplayNumberTaken(int n) {
+  namespace fs = std::filesystem;
+  return fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) ||
+         fs::exists("/tmp/.X" + std::to_string(n) + "-lock");
+}
+
 PrivateScreen::PrivateScreen(int width, int height) {
   namespace fs = std::filesystem;
   if (const char* d = std::getenv("DISPLAY")) previous_ = d;
@@ -123,8 +129,8 @@ PrivateScreen::PrivateScreen(int width, int height) {
   // screens started at the same time by other runs do not meet.
   const int first = 200 + getpid() % 500;
   for (int n = first; n < first + 40 && pid_ < 0; ++n) {
+    if (DisplayNumberTaken(n)) continue;
     const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-    if (fs::exists(socket) || fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
     display_ = ":" + std::to_string(n);
     const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
     pid_ = fork();
@@ -230,7 +236,8 @@ Image Screenshot(const std::string& pngPath, std::optional<WindowBox> box) {
   return img;
 }
 
-GameProcess::GameProcess(const std::vector<std::string>& env) : GameProcess(GameStart{env}) {}
+GameProcess::GameProcess(const std::vector<std::string>& env)
+    : GameProcess(GameStart{env, "", ""}) {}
 
 GameProcess::GameProcess(const GameStart& start) {
   std::string exe =

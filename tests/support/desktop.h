@@ -12,6 +12,8 @@
 namespace kwinta::testing {
 
 bool HaveDisplay();
+// Whether an X server has (or had, leaving its lock) display number `n`.
+bool DisplayNumberTaken(int n);
 std::string Run(const std::string& command);  // stdout of a shell command
 
 struct WindowBox {

@@ -132,12 +132,9 @@ std::string Contents(const fs::path& file) {
 
 // A display number no X server answers on.
 std::string UnusedDisplay() {
-  for (int n = 300;; ++n) {
-    if (!fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) &&
-        !fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) {
-      return ":" + std::to_string(n);
-    }
-  }
+  int n = 300;
+  while (DisplayNumberTaken(n)) ++n;
+  return ":" + std::to_string(n);
 }
 
 // Without a display a person can see, the program says why and ends at once:
